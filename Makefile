@@ -1,0 +1,50 @@
+# The one entry point for people and CI.
+#   make run    set up, build, and run the main job on the bundled sample
+#   make test   set up, build, run every test; then again under ASan + UBSan
+#   make bench  build and run the benchmarks (release build)
+
+BUILD_DIR ?= build
+ASAN_DIR  ?= build-asan
+JOBS      ?= 2
+CMAKE_GEN := -G Ninja
+
+.PHONY: all setup build build-asan test test-fast test-asan bench run clean
+
+all: build
+
+setup:
+	@bash tools/setup.sh
+
+$(BUILD_DIR)/build.ninja:
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(ASAN_DIR)/build.ninja:
+	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
+
+build: $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+build-asan: $(ASAN_DIR)/build.ninja
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+
+# The suite in the normal build only.
+test-fast: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The same suite under the sanitizers; any leak or undefined behaviour fails.
+test-asan: build-asan
+	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+test: setup
+	$(MAKE) test-fast
+	$(MAKE) test-asan
+
+bench: setup build
+	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
+
+run: setup build
+	@bash tools/run.sh $(BUILD_DIR)
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) out

@@ -1,0 +1,222 @@
+// Construction and pixel access of CBitmapImage.
+#include "image/bitmap_image.h"
+
+#include "image/byte_order.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace orvane {
+
+std::uint64_t RowStride(std::int64_t width, int bitCount)
+{
+    std::uint64_t w = width > 0 ? std::uint64_t(width) : 0;
+    std::uint64_t bytes = 0;
+    switch (bitCount) {
+    case 1: bytes = (w + 7) / 8; break;
+    case 4: bytes = (w + 1) / 2; break;
+    case 8: bytes = w; break;
+    default: bytes = 3 * w; break;
+    }
+    return (bytes + 3) & ~std::uint64_t(3);
+}
+
+CBitmapImage::CBitmapImage(const CBitmapImage& other)
+{
+    if (!other.m_pInfo)
+        return;
+    // The backup carries the header and room for one colour-table entry.
+    constexpr std::size_t kBackupInfoSize = kInfoHeaderSize + sizeof(RGBQUAD);
+    m_pInfo = std::make_unique<std::uint8_t[]>(kBackupInfoSize);
+    std::memcpy(m_pInfo.get(), other.m_pInfo.get(), kInfoHeaderSize);
+    if (other.m_pBits) {
+        m_pBits = std::make_unique_for_overwrite<std::uint8_t[]>(other.m_nBitsSize);
+        std::memcpy(m_pBits.get(), other.m_pBits.get(), other.m_nBitsSize);
+    }
+    m_nBitsSize = other.m_nBitsSize;
+    m_nWidth = other.m_nWidth;
+    m_nHeight = other.m_nHeight;
+    m_nBitCount = other.m_nBitCount;
+    m_nStride = other.m_nStride;
+    m_nTableEntries = other.m_nBitCount <= 8 ? 1 : 0;
+}
+
+void CBitmapImage::clear()
+{
+    m_pInfo.reset();
+    m_pBits.reset();
+    m_nBitsSize = 0;
+    m_nWidth = m_nHeight = 0;
+    m_nBitCount = 0;
+    m_nStride = 0;
+    m_nTableEntries = 0;
+}
+
+int CBitmapImage::Create(int width, int height, int bitCount, std::span<const RGBQUAD> colors)
+{
+    clear();
+    if (width <= 0 || height <= 0 || (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24))
+        return 0;
+    const std::uint64_t stride = RowStride(width, bitCount);
+    const std::uint64_t bitsSize = stride * std::uint64_t(height);
+    if (bitsSize > UINT32_MAX)
+        return 0;
+    const std::uint32_t entries = bitCount <= 8 ? 1u << bitCount : 0;
+    const std::size_t infoSize = kInfoHeaderSize + 4 * std::size_t(entries);
+
+    std::unique_ptr<std::uint8_t[]> info(new (std::nothrow) std::uint8_t[infoSize]());
+    std::unique_ptr<std::uint8_t[]> bits(new (std::nothrow) std::uint8_t[bitsSize]());
+    if (!info || !bits)
+        return 0;
+    std::uint8_t* h = info.get();
+    storeLE32(h + 0, kInfoHeaderSize);
+    storeLE32(h + 4, std::uint32_t(width));
+    storeLE32(h + 8, std::uint32_t(height));
+    storeLE16(h + 12, 1);
+    storeLE16(h + 14, std::uint16_t(bitCount));
+    storeLE32(h + 20, std::uint32_t(bitsSize));
+    const std::size_t copied = std::min<std::size_t>(colors.size(), entries);
+    if (copied > 0)
+        std::memcpy(h + kInfoHeaderSize, colors.data(), copied * sizeof(RGBQUAD));
+
+    m_pInfo = std::move(info);
+    m_pBits = std::move(bits);
+    m_nBitsSize = std::uint32_t(bitsSize);
+    m_nWidth = width;
+    m_nHeight = height;
+    m_nBitCount = std::uint16_t(bitCount);
+    m_nStride = std::uint32_t(stride);
+    m_nTableEntries = entries;
+    return 1;
+}
+
+std::uint32_t CBitmapImage::GetColorCount() const
+{
+    if (!m_pInfo)
+        return 0;
+    const std::uint32_t used = loadLE32(m_pInfo.get() + 32);
+    if (m_nBitCount > 8)
+        return used != 0 ? used : (1u << 24);
+    const std::uint32_t count = used != 0 ? used : (1u << m_nBitCount);
+    return std::min(count, m_nTableEntries);
+}
+
+RGBQUAD* CBitmapImage::GetColorTable()
+{
+    return m_pInfo ? reinterpret_cast<RGBQUAD*>(m_pInfo.get() + kInfoHeaderSize) : nullptr;
+}
+
+const RGBQUAD* CBitmapImage::GetColorTable() const
+{
+    return m_pInfo ? reinterpret_cast<const RGBQUAD*>(m_pInfo.get() + kInfoHeaderSize) : nullptr;
+}
+
+BitmapInfoHeader CBitmapImage::GetInfoHeader() const
+{
+    BitmapInfoHeader h{};
+    if (!m_pInfo)
+        return BitmapInfoHeader{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const std::uint8_t* p = m_pInfo.get();
+    h.biSize = loadLE32(p);
+    h.biWidth = std::int32_t(loadLE32(p + 4));
+    h.biHeight = std::int32_t(loadLE32(p + 8));
+    h.biPlanes = loadLE16(p + 12);
+    h.biBitCount = loadLE16(p + 14);
+    h.biCompression = loadLE32(p + 16);
+    h.biSizeImage = loadLE32(p + 20);
+    h.biXPelsPerMeter = std::int32_t(loadLE32(p + 24));
+    h.biYPelsPerMeter = std::int32_t(loadLE32(p + 28));
+    h.biClrUsed = loadLE32(p + 32);
+    h.biClrImportant = loadLE32(p + 36);
+    return h;
+}
+
+int CBitmapImage::SetPixelColor(int x, int y, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    std::span<const RGBQUAD> table(GetColorTable(), GetColorTable() ? m_nTableEntries : 0);
+    return storeIndex(x, y, table, red, green, blue);
+}
+
+int CBitmapImage::SetPixelColorFromTable(int x, int y, std::span<const RGBQUAD> table, std::uint8_t red,
+                                         std::uint8_t green, std::uint8_t blue)
+{
+    return storeIndex(x, y, table, red, green, blue);
+}
+
+int CBitmapImage::storeIndex(int x, int y, std::span<const RGBQUAD> table, std::uint8_t red, std::uint8_t green,
+                             std::uint8_t blue)
+{
+    const unsigned col = static_cast<unsigned>(x) - 1u;
+    const unsigned row = static_cast<unsigned>(y) - 1u;
+    if (!m_pBits || col >= static_cast<unsigned>(m_nWidth) || row >= static_cast<unsigned>(m_nHeight))
+        return 0;
+    std::uint8_t* bits = GetRow(y);
+    if (m_nBitCount == 24) {
+        std::uint8_t* p = bits + 3 * std::size_t(col);
+        p[0] = blue;
+        p[1] = green;
+        p[2] = red;
+        return 1;
+    }
+    // First entry of exactly this colour, among the 2^depth entries searched.
+    const std::size_t searched = std::min<std::size_t>(table.size(), std::size_t(1) << m_nBitCount);
+    std::size_t index = 0;
+    while (index < searched &&
+           !(table[index].rgbRed == red && table[index].rgbGreen == green && table[index].rgbBlue == blue))
+        ++index;
+    if (index == searched)
+        return 0;
+    switch (m_nBitCount) {
+    case 8: bits[col] = std::uint8_t(index); break;
+    case 4: {
+        std::uint8_t& b = bits[col >> 1];
+        b = (col & 1) ? std::uint8_t((b & 0xF0) | index) : std::uint8_t((b & 0x0F) | (index << 4));
+        break;
+    }
+    case 1: {
+        const std::uint8_t mask = std::uint8_t(0x80 >> (col & 7));
+        bits[col >> 3] = index ? std::uint8_t(bits[col >> 3] | mask) : std::uint8_t(bits[col >> 3] & ~mask);
+        break;
+    }
+    default: return 0;
+    }
+    return 1;
+}
+
+int CBitmapImage::SetBits(std::span<const std::uint8_t> buffer)
+{
+    if (buffer.empty())
+        return 1;
+    if (buffer.size() < m_nBitsSize)
+        return 0;
+    if (m_nBitsSize > 0)
+        std::memcpy(m_pBits.get(), buffer.data(), m_nBitsSize);
+    return 1;
+}
+
+int CBitmapImage::ComputeHistogram(std::span<std::uint32_t> red, std::span<std::uint32_t> green,
+                                   std::span<std::uint32_t> blue) const
+{
+    std::fill(red.begin(), red.end(), 0u);
+    std::fill(green.begin(), green.end(), 0u);
+    std::fill(blue.begin(), blue.end(), 0u);
+    if (!m_pBits)
+        return 0;
+    for (int y = 1; y <= m_nHeight; ++y) {
+        for (int x = 1; x <= m_nWidth; ++x) {
+            std::uint8_t r, g, b;
+            if (!GetPixelColor(x, y, r, g, b))
+                continue;
+            if (r < red.size())
+                ++red[r];
+            if (g < green.size())
+                ++green[g];
+            if (b < blue.size())
+                ++blue[b];
+        }
+    }
+    return 1;
+}
+
+} // namespace orvane

@@ -1,0 +1,20 @@
+// BMP files on disk: reading, and writing that never leaves a partial file.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace orvane {
+
+class CBitmapImage;
+
+/// Reads a BMP file into `image`. Returns 1, or 0 with the image empty when
+/// the file cannot be opened or is not a BMP this program reads.
+int ReadBmpFile(CBitmapImage& image, const std::filesystem::path& path);
+
+/// Writes `image` to a BMP file through a temporary file in the same folder,
+/// renamed over `path` only when complete. Returns 1, or 0 with the old file
+/// (if any) untouched; `error` (when given) then says why.
+int WriteBmpFile(const CBitmapImage& image, const std::filesystem::path& path, std::string* error = nullptr);
+
+} // namespace orvane

@@ -1,0 +1,27 @@
+// Little-endian loads and stores for file headers.
+#pragma once
+
+#include <cstdint>
+
+namespace orvane {
+
+inline std::uint16_t loadLE16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+
+inline std::uint32_t loadLE32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+}
+
+inline void storeLE16(std::uint8_t* p, std::uint16_t v)
+{
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+}
+
+inline void storeLE32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = std::uint8_t(v >> (8 * i));
+}
+
+} // namespace orvane

@@ -1,0 +1,195 @@
+// Pixel access, colour lookup, copies and histograms of CBitmapImage.
+#include "image/bitmap_image.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+struct Rgb {
+    std::uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+
+Rgb pixel(const CBitmapImage& image, int x, int y)
+{
+    Rgb c{1, 2, 3};
+    EXPECT_EQ(image.GetPixelColor(x, y, c.r, c.g, c.b), 1) << "(" << x << "," << y << ")";
+    return c;
+}
+
+std::vector<RGBQUAD> ramp(int n)
+{
+    std::vector<RGBQUAD> t(n);
+    for (int i = 0; i < n; ++i)
+        t[i] = RGBQUAD{std::uint8_t(i * 3), std::uint8_t(i * 2), std::uint8_t(i), 0};
+    return t;
+}
+
+TEST(RowStride, PadsEveryDepthToFourBytes)
+{
+    struct Case { int width, bits; std::uint64_t stride; };
+    for (Case c : {Case{1, 24, 4}, Case{2, 24, 8}, Case{3, 24, 12}, Case{5, 24, 16}, Case{1, 8, 4}, Case{4, 8, 4},
+                   Case{5, 8, 8}, Case{8, 4, 4}, Case{9, 4, 8}, Case{1, 4, 4}, Case{32, 1, 4}, Case{33, 1, 8},
+                   Case{9, 1, 4}, Case{1, 1, 4}})
+        EXPECT_EQ(RowStride(c.width, c.bits), c.stride) << c.width << "x" << c.bits;
+}
+
+TEST(BitmapImage, TwentyFourBitRowsAreStoredBottomUpInBlueGreenRed)
+{
+    CBitmapImage image;
+    ASSERT_EQ(image.Create(2, 2, 24), 1);
+    ASSERT_EQ(image.GetBitsSize(), 16u);
+    ASSERT_EQ(image.SetPixelColor(1, 1, 10, 20, 30), 1);
+    ASSERT_EQ(image.SetPixelColor(2, 2, 40, 50, 60), 1);
+    const std::uint8_t* bits = image.GetBits();
+    EXPECT_EQ((std::array<int, 3>{bits[8], bits[9], bits[10]}), (std::array<int, 3>{30, 20, 10}));
+    EXPECT_EQ((std::array<int, 3>{bits[3], bits[4], bits[5]}), (std::array<int, 3>{60, 50, 40}));
+    EXPECT_EQ(pixel(image, 1, 1), (Rgb{10, 20, 30}));
+    EXPECT_EQ(pixel(image, 2, 2), (Rgb{40, 50, 60}));
+}
+
+TEST(BitmapImage, FourBitPixelsFillHighNibbleFirst)
+{
+    auto table = ramp(16);
+    CBitmapImage image;
+    ASSERT_EQ(image.Create(9, 2, 4, table), 1);
+    EXPECT_EQ(image.GetStride(), 8u);
+    ASSERT_EQ(image.SetPixelColor(1, 1, 5, 10, 15), 1); // index 5
+    ASSERT_EQ(image.SetPixelColor(2, 1, 12, 24, 36), 1); // index 12
+    ASSERT_EQ(image.SetPixelColor(9, 1, 1, 2, 3), 1);    // index 1, high nibble of byte 4
+    const std::uint8_t* row = image.GetRow(1);
+    EXPECT_EQ(row, image.GetBits() + 8);
+    EXPECT_EQ(row[0], 0x5C);
+    EXPECT_EQ(row[4], 0x10);
+    // Rewriting one nibble keeps its neighbour.
+    ASSERT_EQ(image.SetPixelColor(1, 1, 0, 0, 0), 1);
+    EXPECT_EQ(row[0], 0x0C);
+    EXPECT_EQ(pixel(image, 2, 1), (Rgb{12, 24, 36}));
+    EXPECT_EQ(pixel(image, 1, 2), (Rgb{0, 0, 0}));
+}
+
+TEST(BitmapImage, OneBitPixelsAreMostSignificantBitFirst)
+{
+    std::vector<RGBQUAD> table = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+    CBitmapImage image;
+    ASSERT_EQ(image.Create(9, 3, 1, table), 1);
+    EXPECT_EQ(image.GetStride(), 4u);
+    ASSERT_EQ(image.SetPixelColor(9, 2, 255, 255, 255), 1);
+    ASSERT_EQ(image.SetPixelColor(1, 2, 255, 255, 255), 1);
+    const std::uint8_t* row = image.GetRow(2);
+    EXPECT_EQ(row[0], 0x80);
+    EXPECT_EQ(row[1], 0x80);
+    ASSERT_EQ(image.SetPixelColor(1, 2, 0, 0, 0), 1);
+    EXPECT_EQ(row[0], 0x00);
+    EXPECT_EQ(pixel(image, 9, 2), (Rgb{255, 255, 255}));
+    EXPECT_EQ(pixel(image, 8, 2), (Rgb{0, 0, 0}));
+}
+
+TEST(BitmapImage, IndexedWritesStoreTheFirstMatchingEntryAndRefuseUnknownColours)
+{
+    auto table = ramp(256);
+    table[200] = table[7]; // a colour held twice: the lower index wins
+    CBitmapImage image;
+    ASSERT_EQ(image.Create(5, 1, 8, table), 1);
+    ASSERT_EQ(image.SetPixelColor(3, 1, 7, 14, 21), 1);
+    EXPECT_EQ(image.GetRow(1)[2], 7);
+
+    EXPECT_EQ(image.SetPixelColor(3, 1, 1, 1, 1), 0);
+    EXPECT_EQ(image.GetRow(1)[2], 7) << "a refused colour leaves the pixel as it was";
+
+    // The caller's table is searched instead of the image's own.
+    std::vector<RGBQUAD> grey(256);
+    for (int i = 0; i < 256; ++i)
+        grey[i] = RGBQUAD{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
+    ASSERT_EQ(image.SetPixelColorFromTable(4, 1, grey, 99, 99, 99), 1);
+    EXPECT_EQ(image.GetRow(1)[3], 99);
+    EXPECT_EQ(image.SetPixelColorFromTable(4, 1, grey, 1, 2, 3), 0);
+}
+
+TEST(BitmapImage, EveryAccessorRefusesCoordinatesOutsideAndEmptyImages)
+{
+    CBitmapImage image;
+    ASSERT_EQ(image.Create(3, 2, 24), 1);
+    std::vector<std::uint8_t> before(image.GetBits(), image.GetBits() + image.GetBitsSize());
+    std::uint8_t r, g, b;
+    for (auto [x, y] : {std::pair{0, 1}, {1, 0}, {4, 1}, {1, 3}, {-1, -1}, {INT32_MIN, 1}, {1, INT32_MAX}}) {
+        EXPECT_EQ(image.GetPixelColor(x, y, r, g, b), 0);
+        EXPECT_EQ(image.SetPixelColor(x, y, 9, 9, 9), 0);
+        EXPECT_EQ(image.SetPixelColorFromTable(x, y, {}, 9, 9, 9), 0);
+    }
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), image.GetBits()));
+
+    CBitmapImage empty;
+    EXPECT_TRUE(empty.IsEmpty());
+    EXPECT_EQ(empty.GetPixelColor(1, 1, r, g, b), 0);
+    EXPECT_EQ(empty.SetPixelColor(1, 1, 0, 0, 0), 0);
+    EXPECT_EQ(empty.GetColorTable(), nullptr);
+    EXPECT_EQ(empty.GetColorCount(), 0u);
+    EXPECT_EQ(empty.GetSize(), (std::pair{0, 0}));
+    std::array<std::uint32_t, 256> h{};
+    EXPECT_EQ(empty.ComputeHistogram(h, h, h), 0);
+}
+
+TEST(BitmapImage, CreateRefusesBadSizesAndDepths)
+{
+    CBitmapImage image;
+    EXPECT_EQ(image.Create(0, 5, 24), 0);
+    EXPECT_EQ(image.Create(5, -1, 8), 0);
+    EXPECT_EQ(image.Create(5, 5, 16), 0);
+    EXPECT_EQ(image.Create(5, 5, 2), 0);
+    EXPECT_EQ(image.Create(70000, 70000, 24), 0) << "more than 4 GiB of pixels";
+    EXPECT_TRUE(image.IsEmpty());
+}
+
+TEST(BitmapImage, CopyKeepsHeaderAndPixelsButNotTheColourTable)
+{
+    auto table = ramp(256);
+    CBitmapImage image;
+    ASSERT_EQ(image.Create(4, 3, 8, table), 1);
+    ASSERT_EQ(image.SetPixelColor(2, 2, 9, 18, 27), 1);
+    CBitmapImage copy(image);
+    EXPECT_EQ(copy.GetSize(), image.GetSize());
+    EXPECT_EQ(copy.GetBitCount(), 8);
+    ASSERT_EQ(copy.GetBitsSize(), image.GetBitsSize());
+    EXPECT_EQ(std::memcmp(copy.GetBits(), image.GetBits(), image.GetBitsSize()), 0);
+    EXPECT_NE(copy.GetBits(), image.GetBits());
+    EXPECT_EQ(copy.GetColorTableSize(), 1u);
+    EXPECT_EQ(copy.GetColorTable()[0].rgbRed, 0);
+    EXPECT_EQ(copy.GetColorCount(), 1u) << "never more than the table holds";
+    std::uint8_t r, g, b;
+    EXPECT_EQ(copy.GetPixelColor(2, 2, r, g, b), 0) << "index 9 lies beyond the copy's table";
+
+    // The copy restores the original's pixels.
+    ASSERT_EQ(image.SetPixelColor(2, 2, 0, 0, 0), 1);
+    EXPECT_EQ(image.SetBits({copy.GetBits(), copy.GetBitsSize()}), 1);
+    EXPECT_EQ(pixel(image, 2, 2), (Rgb{9, 18, 27}));
+    EXPECT_EQ(image.SetBits({}), 1);
+    EXPECT_EQ(image.SetBits({copy.GetBits(), 3}), 0) << "a short buffer is refused";
+    EXPECT_EQ(pixel(image, 2, 2), (Rgb{9, 18, 27}));
+}
+
+TEST(BitmapImage, HistogramCountsEveryChannel)
+{
+    CBitmapImage image;
+    ASSERT_EQ(image.Create(3, 2, 24), 1);
+    image.SetPixelColor(1, 1, 255, 0, 7);
+    image.SetPixelColor(3, 2, 255, 1, 7);
+    std::vector<std::uint32_t> red(256, 99), green(256, 99), blue(256, 99), shortRed(8, 99);
+    ASSERT_EQ(image.ComputeHistogram(red, green, blue), 1);
+    EXPECT_EQ(red[0], 4u);
+    EXPECT_EQ(red[255], 2u);
+    EXPECT_EQ(green[0], 5u);
+    EXPECT_EQ(green[1], 1u);
+    EXPECT_EQ(blue[7], 2u);
+    EXPECT_EQ(blue[0], 4u);
+    ASSERT_EQ(image.ComputeHistogram(shortRed, green, blue), 1) << "a short array is not overrun";
+    EXPECT_EQ(shortRed[0], 4u);
+}
+
+} // namespace
+} // namespace orvane

@@ -1,0 +1,260 @@
+// Reading and writing BMP streams: layout, round trips and refusal of
+// damaged or hostile files.
+#include "image/bitmap_image.h"
+
+#include "allocation_probe.h"
+#include "bmp_builder.h"
+#include "image/bmp_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace orvane {
+namespace {
+
+using test::BmpBuilder;
+
+std::uint32_t le32(const std::string& s, std::size_t at)
+{
+    std::uint32_t v;
+    std::memcpy(&v, s.data() + at, 4);
+    return v;
+}
+
+std::string written(const CBitmapImage& image)
+{
+    std::ostringstream out;
+    EXPECT_EQ(image.Write(out), 1);
+    return out.str();
+}
+
+int readFrom(CBitmapImage& image, const std::string& bytes)
+{
+    std::istringstream in(bytes);
+    return image.Read(in);
+}
+
+/// An image of any depth filled with pseudo-random pixels.
+CBitmapImage randomImage(int width, int height, int bits, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::vector<RGBQUAD> table(bits <= 8 ? 1u << bits : 0);
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = RGBQUAD{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7), 0};
+    CBitmapImage image;
+    EXPECT_EQ(image.Create(width, height, bits, table), 1);
+    for (int y = 1; y <= height; ++y)
+        for (int x = 1; x <= width; ++x) {
+            if (bits == 24) {
+                image.SetPixelColor(x, y, std::uint8_t(rng()), std::uint8_t(rng()), std::uint8_t(rng()));
+            } else {
+                const RGBQUAD& c = table[rng() % table.size()];
+                EXPECT_EQ(image.SetPixelColor(x, y, c.rgbRed, c.rgbGreen, c.rgbBlue), 1);
+            }
+        }
+    return image;
+}
+
+TEST(BmpWrite, HeaderOffsetsAndSizesForEachDepth)
+{
+    struct Case { int width, height, bits; std::uint32_t offBits, pixelBytes; };
+    for (Case c : {Case{3, 2, 24, 54, 24}, Case{3, 2, 8, 1078, 8}, Case{8, 3, 4, 118, 12}, Case{9, 2, 1, 62, 8}}) {
+        CBitmapImage image;
+        ASSERT_EQ(image.Create(c.width, c.height, c.bits), 1);
+        const std::string file = written(image);
+        SCOPED_TRACE(c.bits);
+        EXPECT_EQ(file.substr(0, 2), "BM");
+        EXPECT_EQ(le32(file, 2), c.offBits + c.pixelBytes) << "bfSize";
+        EXPECT_EQ(le32(file, 6), 0u) << "reserved";
+        EXPECT_EQ(le32(file, 10), c.offBits) << "bfOffBits";
+        EXPECT_EQ(file.size(), c.offBits + c.pixelBytes);
+    }
+}
+
+TEST(BmpReadWrite, RoundTripsOfAllFourDepthsAreBitExact)
+{
+    for (int bits : {1, 4, 8, 24})
+        for (int width : {1, 2, 3, 5, 8, 9, 17, 31}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, width " << width);
+            CBitmapImage image = randomImage(width, 3, bits, unsigned(width * 100 + bits));
+            const std::string file = written(image);
+            CBitmapImage back;
+            ASSERT_EQ(readFrom(back, file), 1);
+            EXPECT_EQ(back.GetSize(), image.GetSize());
+            EXPECT_EQ(back.GetBitCount(), bits);
+            ASSERT_EQ(back.GetBitsSize(), image.GetBitsSize());
+            EXPECT_EQ(std::memcmp(back.GetBits(), image.GetBits(), image.GetBitsSize()), 0);
+            EXPECT_EQ(written(back), file);
+        }
+}
+
+TEST(BmpRead, OffsetsCountFromTheStreamPositionAndGapsAreDropped)
+{
+    BmpBuilder b;
+    b.bitCount = 8;
+    b.gap = 6;
+    b.clrUsed = 16; // the whole 256-entry table is read all the same
+    const std::string file = b.bytes();
+    std::istringstream in("junk!" + file);
+    in.seekg(5);
+    CBitmapImage image;
+    ASSERT_EQ(image.Read(in), 1);
+    EXPECT_EQ(image.GetColorTableSize(), 256u);
+    EXPECT_EQ(image.GetColorCount(), 16u);
+    EXPECT_EQ(image.GetColorTable()[255].rgbRed, 255);
+    EXPECT_EQ(image.GetColorTable()[255].rgbBlue, std::uint8_t(3 * 255));
+    EXPECT_EQ(image.GetBits()[0], 1) << "pixels found through bfOffBits, past the gap";
+
+    const std::string again = written(image);
+    EXPECT_EQ(le32(again, 10), 1078u);
+    EXPECT_EQ(again.size(), file.size() - 6);
+    EXPECT_EQ(again.substr(1078), file.substr(1078 + 6));
+}
+
+TEST(BmpRead, ColourCountIsCappedByTheTableHeld)
+{
+    BmpBuilder b;
+    b.bitCount = 4;
+    b.clrUsed = 1000;
+    CBitmapImage image;
+    ASSERT_EQ(readFrom(image, b.bytes()), 1);
+    EXPECT_EQ(image.GetColorCount(), 16u);
+}
+
+TEST(BmpRead, RefusesWhatIsNotAnUncompressedBitmapOfASupportedDepth)
+{
+    struct Case { const char* why; BmpBuilder b; };
+    auto with = [](auto change) { BmpBuilder b; change(b); return b; };
+    const Case cases[] = {
+        {"magic", with([](BmpBuilder& b) { b.magic1 = 'A'; })},
+        {"core header", with([](BmpBuilder& b) { b.infoSize = 12; })},
+        {"v4 header", with([](BmpBuilder& b) { b.infoSize = 108; })},
+        {"run-length", with([](BmpBuilder& b) { b.bitCount = 8; b.compression = 1; })},
+        {"bit fields", with([](BmpBuilder& b) { b.compression = 3; })},
+        {"zero width", with([](BmpBuilder& b) { b.width = 0; })},
+        {"negative width", with([](BmpBuilder& b) { b.width = -3; })},
+        {"zero height", with([](BmpBuilder& b) { b.height = 0; })},
+        {"top-down", with([](BmpBuilder& b) { b.height = -2; })},
+        {"2 bits", with([](BmpBuilder& b) { b.bitCount = 2; })},
+        {"16 bits", with([](BmpBuilder& b) { b.bitCount = 16; })},
+        {"32 bits", with([](BmpBuilder& b) { b.bitCount = 32; })},
+        {"offset past end", with([](BmpBuilder& b) { b.offBitsDelta = 1000; })},
+        {"offset far past end", with([](BmpBuilder& b) { b.offBitsDelta = 0x7FFFFFF0; })},
+        {"declared short", with([](BmpBuilder& b) { b.bfSizeDelta = -1; })},
+        {"declared negative", with([](BmpBuilder& b) { b.bfSizeDelta = -30; })}, // bfSize below bfOffBits
+        {"ends early", with([](BmpBuilder& b) { b.pixelDelta = -1; })},
+        {"stride x height overflows", with([](BmpBuilder& b) { b.width = 0x7FFFFFFF; b.height = 0x7FFFFFFF; })},
+        {"rows beyond 4 GiB", with([](BmpBuilder& b) { b.width = 100000; b.height = 100000; })},
+    };
+    for (const Case& c : cases) {
+        CBitmapImage image;
+        ASSERT_EQ(image.Create(2, 2, 24), 1);
+        EXPECT_EQ(readFrom(image, c.b.bytes()), 0) << c.why;
+        EXPECT_TRUE(image.IsEmpty()) << c.why << ": a refused file leaves the image empty";
+        EXPECT_EQ(image.GetColorTable(), nullptr);
+    }
+}
+
+TEST(BmpRead, ATinyFileClaimingAHugeImageIsRefusedBeforeAnyLargeAllocation)
+{
+    BmpBuilder b;
+    b.bitCount = 8;
+    b.width = 60000; // 3.6 GB of rows: representable, but not in this file
+    b.height = 60000;
+    b.pixelDelta = -(60000LL * 60000LL);
+    std::string file = b.bytes().substr(0, 60);
+    test::resetLargestAllocation();
+    CBitmapImage image;
+    EXPECT_EQ(readFrom(image, file), 0);
+    EXPECT_LT(test::largestAllocation(), 64u * 1024) << "memory taken must be justified by the file's size";
+
+    file = b.bytes(); // the header and the whole table, but no rows
+    test::resetLargestAllocation();
+    EXPECT_EQ(readFrom(image, file), 0);
+    EXPECT_LT(test::largestAllocation(), 64u * 1024);
+}
+
+TEST(BmpRead, EveryTruncationOfAValidFileIsRefused)
+{
+    for (int bits : {1, 4, 8, 24}) {
+        const std::string file = written(randomImage(5, 3, bits, 7));
+        CBitmapImage image;
+        ASSERT_EQ(readFrom(image, file), 1);
+        for (std::size_t length = 0; length < file.size(); ++length) {
+            ASSERT_EQ(readFrom(image, file.substr(0, length)), 0) << bits << " bits cut at " << length;
+            ASSERT_TRUE(image.IsEmpty());
+        }
+    }
+}
+
+/// A stream buffer that accepts `capacity` bytes and then fails, like a full disk.
+class FullDisk : public std::streambuf {
+public:
+    explicit FullDisk(std::size_t capacity) : m_left(capacity) {}
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (m_left == 0)
+            return traits_type::eof();
+        --m_left;
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char*, std::streamsize n) override
+    {
+        std::streamsize taken = std::min<std::streamsize>(n, std::streamsize(m_left));
+        m_left -= std::size_t(taken);
+        return taken;
+    }
+
+private:
+    std::size_t m_left;
+};
+
+TEST(BmpWrite, ReportsAFailingStream)
+{
+    CBitmapImage image = randomImage(7, 4, 8, 3);
+    for (std::size_t capacity : {0, 10, 14, 100, 1078, 1078 + 31}) {
+        FullDisk disk(capacity);
+        std::ostream out(&disk);
+        EXPECT_EQ(image.Write(out), 0) << "capacity " << capacity;
+    }
+    FullDisk roomy(1078 + 32);
+    std::ostream out(&roomy);
+    EXPECT_EQ(image.Write(out), 1);
+
+    std::ostringstream sink;
+    EXPECT_EQ(CBitmapImage().Write(sink), 0) << "no image, nothing to write";
+}
+
+TEST(BmpFile, WritesThroughATemporaryFileAndKeepsTheOldOneOnFailure)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "orvane-bmp-file-test";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path target = dir / "scan.bmp";
+
+    CBitmapImage image = randomImage(6, 5, 24, 11);
+    ASSERT_EQ(WriteBmpFile(image, target), 1);
+    CBitmapImage back;
+    ASSERT_EQ(ReadBmpFile(back, target), 1);
+    EXPECT_EQ(std::memcmp(back.GetBits(), image.GetBits(), image.GetBitsSize()), 0);
+
+    std::string error;
+    EXPECT_EQ(WriteBmpFile(CBitmapImage(), target, &error), 0);
+    EXPECT_EQ(WriteBmpFile(image, dir / "no-such-folder" / "x.bmp", &error), 0);
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(ReadBmpFile(back, target), 1) << "the old file is untouched";
+    EXPECT_EQ(ReadBmpFile(back, dir / "missing.bmp"), 0);
+    EXPECT_TRUE(back.IsEmpty());
+    fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace orvane
