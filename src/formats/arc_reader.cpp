@@ -1,0 +1,141 @@
+// The ARC reader.
+//
+// Each text line of the file is one of: "END" (exactly), closing the
+// current polyline; a vertex "x,y" (a comma with something before it); or
+// anything else, an id line. Numbers are read leniently, as the C library's
+// atoi and atof would read them (leading blanks, the longest leading number,
+// 0 when there is none), but always with "." as the decimal point,
+// whatever the user's locale.
+#include "formats/arc_reader.h"
+
+#include "formats/export_driver.h"
+#include "port/port.h"
+#include "vector/line_store.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <string_view>
+
+namespace orvane {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+std::string_view skipBlanks(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size() && isBlank(s[i]))
+        ++i;
+    return s.substr(i);
+}
+
+/// The leading integer of a text, 0 when there is none; clamped to 32 bits.
+std::int32_t leadingInt(std::string_view s)
+{
+    s = skipBlanks(s);
+    if (!s.empty() && s[0] == '+')
+        s.remove_prefix(1);
+    long long value = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec == std::errc::result_out_of_range) {
+        const bool negative = !s.empty() && s[0] == '-';
+        return negative ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
+    }
+    if (ec != std::errc())
+        return 0;
+    if (value > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    return std::int32_t(value);
+}
+
+/// The leading decimal number of a text, 0.0 when there is none; NaN when
+/// the number is not finite (inf, nan, or out of range).
+double leadingDouble(std::string_view s)
+{
+    s = skipBlanks(s);
+    if (!s.empty() && s[0] == '+' && (s.size() < 2 || s[1] != '-'))
+        s.remove_prefix(1);
+    double value = 0.0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec == std::errc::result_out_of_range)
+        return std::numeric_limits<double>::quiet_NaN();
+    if (ec != std::errc())
+        return 0.0;
+    return std::isfinite(value) ? value : std::numeric_limits<double>::quiet_NaN();
+}
+
+bool isArc(const std::string& extension)
+{
+    return extension.size() == 4 && (extension[1] == 'A' || extension[1] == 'a') &&
+           (extension[2] == 'R' || extension[2] == 'r') && (extension[3] == 'C' || extension[3] == 'c');
+}
+
+} // namespace
+
+int ReadVectorFile(CLineStore& store, const std::filesystem::path& path, Port& port, std::string* why)
+{
+    if (path.empty())
+        return 0;
+    const std::string extension = FileExtension(path);
+    if (extension.empty()) {
+        ShowMessageBox(port, MessageButtons::Ok, "File extension not sepecified!");
+        return 0;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        ShowMessageBox(port, MessageButtons::Ok, "Unable to open file!");
+        return 0;
+    }
+    if (!isArc(extension))
+        return 1;
+
+    // Lines read from this file are appended after these; a failure removes
+    // exactly them again.
+    const int before = store.GetLineCount();
+    auto fail = [&](long lineNumber, const char* problem) {
+        while (store.GetLineCount() > before)
+            store.RemoveLineAt(store.GetLineCount() - 1);
+        if (why)
+            *why = "line " + std::to_string(lineNumber) + ": " + problem;
+        return 0;
+    };
+
+    PointList points;
+    std::int32_t id = 0; // vertices before any id line belong to id 0
+    std::string text;
+    long lineNumber = 0;
+    while (std::getline(in, text)) {
+        ++lineNumber;
+        std::string_view line(text);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line == "END") {
+            store.AppendLine(std::make_unique<CVectorLine>(id, points));
+            points = PointList();
+            continue;
+        }
+        const std::size_t comma = line.find(',');
+        if (comma == std::string_view::npos || comma == 0) {
+            id = line.empty() ? 0 : leadingInt(line);
+            continue;
+        }
+        const std::string_view yPart = line.substr(comma + 1);
+        if (yPart.empty())
+            return fail(lineNumber, "a vertex without its y coordinate");
+        const double x = leadingDouble(line.substr(0, comma));
+        const double y = leadingDouble(yPart);
+        if (std::isnan(x) || std::isnan(y))
+            return fail(lineNumber, "a coordinate that is not a finite number");
+        points.append(x, y);
+    }
+    if (in.bad())
+        return fail(lineNumber, "the file could not be read to its end");
+    return 1;
+}
+
+} // namespace orvane

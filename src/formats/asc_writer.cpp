@@ -1,0 +1,23 @@
+// ASCII X,Y,Z (.ASC): one record per vertex: a running vertex number over
+// the whole file, x, y, z = 0 and the id of the vertex's line. y is kept.
+#include "formats/text_out.h"
+#include "formats/vector_writer.h"
+#include "vector/line_store.h"
+
+namespace orvane {
+namespace {
+
+void ascLine(std::string& out, const CVectorLine& line, ExportContext& context)
+{
+    TextOut t(out);
+    for (const VectorNode& node : line.m_nodes) {
+        t.integer(context.nextPoint++).text(",").fixed(node.m_dX).text(",").fixed(node.m_dY).text(",");
+        t.fixed(0.0).text(",").integer(line.m_nId).eol();
+    }
+}
+
+} // namespace
+
+const VectorWriter kAscWriter = {".ASC", "ASCII X,Y,Z Format", nullptr, ascLine, nullptr, {}, nullptr};
+
+} // namespace orvane

@@ -1,0 +1,40 @@
+// The table of vector formats.
+#include "formats/vector_writer.h"
+
+#include <array>
+#include <cctype>
+
+namespace orvane {
+
+std::span<const VectorWriter* const> VectorWriters()
+{
+    static const std::array<const VectorWriter*, 6> writers = {&kLineReportWriter, &kArcWriter, &kDxfWriter,
+                                                               &kMifWriter,        &kDiWriter,  &kAscWriter};
+    return writers;
+}
+
+const VectorWriter* FindVectorWriter(std::string_view extension)
+{
+    std::string upper(extension);
+    for (char& c : upper)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (const VectorWriter* writer : VectorWriters())
+        if (writer->extension == upper)
+            return writer;
+    return nullptr;
+}
+
+std::string SupportedVectorExtensions()
+{
+    std::string list;
+    auto writers = VectorWriters();
+    for (std::size_t i = 0; i < writers.size(); ++i) {
+        if (i > 0)
+            list += i + 1 == writers.size() ? " or " : ", ";
+        for (char c : writers[i]->extension)
+            list += char(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return list;
+}
+
+} // namespace orvane

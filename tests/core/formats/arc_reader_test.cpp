@@ -1,0 +1,103 @@
+// Reading ARC files back, leniently, without ever losing the user's lines.
+#include "formats/arc_reader.h"
+
+#include "format_test_support.h"
+#include "formats/export_driver.h"
+#include "port/recording_port.h"
+
+namespace orvane {
+namespace {
+
+using test::addLine;
+
+class ArcReaderTest : public test::ScratchDir {
+protected:
+    int read(const std::string& text, const std::string& name = "in.arc")
+    {
+        test::spit(dir / name, text);
+        return ReadVectorFile(store, dir / name, port, &why);
+    }
+    std::vector<std::pair<double, double>> vertices(int index) const
+    {
+        std::vector<std::pair<double, double>> out;
+        for (const VectorNode& n : store.line(index).m_nodes)
+            out.emplace_back(n.m_dX, n.m_dY);
+        return out;
+    }
+    CLineStore store;
+    RecordingPort port;
+    std::string why;
+};
+
+using V = std::vector<std::pair<double, double>>;
+
+TEST_F(ArcReaderTest, ReadsPolylinesAndTheTrailingEnd)
+{
+    ASSERT_EQ(read("7\n10.00,20.00\n13.50,20.00\nEND\nEND"), 1);
+    ASSERT_EQ(store.GetLineCount(), 2);
+    EXPECT_EQ(store.line(0).m_nId, 7);
+    EXPECT_EQ(vertices(0), (V{{10, 20}, {13.5, 20}}));
+    EXPECT_EQ(store.line(1).m_nId, 7);
+    EXPECT_TRUE(store.line(1).m_nodes.empty());
+    EXPECT_EQ(store.m_nLastLineId, 0) << "lines read keep their own ids";
+}
+
+TEST_F(ArcReaderTest, ReadsNumbersLeniently)
+{
+    ASSERT_EQ(read("5\r\n12,5\r\n3.25, 7.5\r\n1,2,3\r\n-4.5e1,+2\r\nEND\r\n"
+                   "ID 7\nx,y\nEND\n"
+                   "7 apples\nend\nEND\n"
+                   "1\n2\nEND\n"
+                   "3\n,5\nEND\n"
+                   "9\n1,1\n"), 1); // the last polyline has no END and is dropped
+    ASSERT_EQ(store.GetLineCount(), 5);
+    EXPECT_EQ(store.line(0).m_nId, 5);
+    EXPECT_EQ(vertices(0), (V{{12, 5}, {3.25, 7.5}, {1, 2}, {-45, 2}}));
+    EXPECT_EQ(store.line(1).m_nId, 0) << "ID 7 has no leading number";
+    EXPECT_EQ(vertices(1), (V{{0, 0}}));
+    EXPECT_EQ(store.line(2).m_nId, 0) << "lower-case end is an id line";
+    EXPECT_EQ(store.line(3).m_nId, 2) << "two id lines: the second wins";
+    EXPECT_EQ(store.line(4).m_nId, 0) << ",5 is an id line without a number";
+}
+
+TEST_F(ArcReaderTest, AMalformedVertexFailsWithoutTouchingTheLinesAlreadyHeld)
+{
+    addLine(store, 42, {{1, 1}, {2, 2}});
+    for (const char* bad : {"1\n1,1\nEND\n2\n5,\nEND\n", "1\nnan,1\nEND\n", "1\n1,inf\nEND\n", "1\n1e999,1\nEND\n"}) {
+        EXPECT_EQ(read(bad), 0) << bad;
+        ASSERT_EQ(store.GetLineCount(), 1) << bad;
+        EXPECT_EQ(store.line(0).m_nId, 42);
+        EXPECT_FALSE(why.empty());
+    }
+    EXPECT_TRUE(port.messages().empty());
+}
+
+TEST_F(ArcReaderTest, OtherFilesAndMissingFiles)
+{
+    EXPECT_EQ(read("ID=1, Length=...\n1,2\n", "lines.txt"), 1);
+    EXPECT_EQ(store.GetLineCount(), 0);
+    EXPECT_EQ(ReadVectorFile(store, dir / "absent.arc", port), 0);
+    EXPECT_EQ(ReadVectorFile(store, dir / "noextension", port), 0);
+    EXPECT_EQ(ReadVectorFile(store, "", port), 0);
+    EXPECT_EQ(port.messages(), (std::vector<std::string>{"Unable to open file!", "File extension not sepecified!"}));
+}
+
+TEST_F(ArcReaderTest, ReadsBackWhatWeWrite)
+{
+    CLineStore original;
+    addLine(original, 3, {{0.5, 1.25}, {100, 200}, {7, 8}});
+    addLine(original, 4, {});
+    addLine(original, 9, {{2, 3}});
+    ASSERT_EQ(ExportVectorFile(original, 10, 10, dir / "round.arc", port), 1);
+    ASSERT_EQ(ReadVectorFile(store, dir / "round.arc", port), 1);
+    ASSERT_EQ(store.GetLineCount(), 3) << "the two written lines and the closing END's empty line";
+    EXPECT_EQ(store.line(0).m_nId, 3);
+    EXPECT_EQ(vertices(0), (V{{0.5, 1.25}, {100, 200}, {7, 8}}));
+    EXPECT_EQ(store.line(1).m_nId, 9);
+    EXPECT_EQ(vertices(1), (V{{2, 3}}));
+    EXPECT_EQ(store.line(2).m_nId, 9);
+    EXPECT_TRUE(store.line(2).m_nodes.empty());
+}
+
+} // namespace
+} // namespace orvane
