@@ -36,6 +36,14 @@ MessageAnswer firstButtonAnswer(MessageButtons buttons)
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
 }
 
+bool Port::CheckCancelRepeatedly(long count)
+{
+    for (long i = 0; i < count; ++i)
+        if (CheckCancel())
+            return true;
+    return false;
+}
+
 MessageAnswer SilentPort::showMessage(std::string_view, MessageButtons buttons)
 {
     return firstButtonAnswer(buttons);

@@ -49,6 +49,12 @@ public:
     /// Lets the user interface process pending events; returns true once the
     /// user has asked to cancel the running operation.
     virtual bool CheckCancel() = 0;
+    /// Asks CheckCancel up to `count` times in a row, stopping at the first
+    /// answer that reports a cancel; returns true when one did. For loops
+    /// that check very often with no other effect in between (once per tap
+    /// of a filter); a port whose check has nothing to process may answer at
+    /// once without asking each time.
+    virtual bool CheckCancelRepeatedly(long count);
     /// Removes the progress display.
     virtual void progressClose() = 0;
 };
@@ -64,6 +70,7 @@ public:
     void progressRange(std::uint16_t) override {}
     void progressPos(int) override {}
     bool CheckCancel() override { return false; }
+    bool CheckCancelRepeatedly(long) override { return false; }
     void progressClose() override {}
 };
 

@@ -1,0 +1,89 @@
+// Eight-neighbour codes and the measures the thinning methods take of them.
+//
+// A code holds one bit per neighbour, set when that neighbour is ink:
+// bit 0 east, 1 north-east, 2 north, 3 north-west, 4 west, 5 south-west,
+// 6 south, 7 south-east (counter-clockwise from east). Every measure of a
+// 3 x 3 neighbourhood is then one table look-up.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+
+namespace orvane::neighbourhood {
+
+enum : unsigned { kE = 1, kNE = 2, kN = 4, kNW = 8, kW = 16, kSW = 32, kS = 64, kSE = 128 };
+
+/// The code of the cell at `row[c]`, whose rows above and below are `up`
+/// and `down`, where ink is the value `ink`.
+inline unsigned CodeOfValue(const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down, int c,
+                            std::uint8_t ink)
+{
+    return unsigned(row[c + 1] == ink) | unsigned(up[c + 1] == ink) << 1 | unsigned(up[c] == ink) << 2 |
+           unsigned(up[c - 1] == ink) << 3 | unsigned(row[c - 1] == ink) << 4 | unsigned(down[c - 1] == ink) << 5 |
+           unsigned(down[c] == ink) << 6 | unsigned(down[c + 1] == ink) << 7;
+}
+
+/// As CodeOfValue, where ink is any non-zero value.
+inline unsigned CodeOfNonZero(const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down, int c)
+{
+    return unsigned(row[c + 1] != 0) | unsigned(up[c + 1] != 0) << 1 | unsigned(up[c] != 0) << 2 |
+           unsigned(up[c - 1] != 0) << 3 | unsigned(row[c - 1] != 0) << 4 | unsigned(down[c - 1] != 0) << 5 |
+           unsigned(down[c] != 0) << 6 | unsigned(down[c + 1] != 0) << 7;
+}
+
+inline int InkCount(unsigned code) { return std::popcount(code); }
+
+/// The connectivity number: with b_k = 1 for a background neighbour k
+/// (numbered 1 = east counter-clockwise to 8 = south-east, 9 = 1, 10 = 2),
+/// the sum over k = 1, 3, 5, 7 of b_k - b_k b_(k+1) b_(k+2). It is 1 exactly
+/// when removing the cell keeps its ink neighbours connected and leaves at
+/// least one; 0 for an isolated cell or one surrounded by ink.
+inline int ConnectivityOfCode(unsigned code)
+{
+    static const std::array<std::uint8_t, 256> table = [] {
+        std::array<std::uint8_t, 256> t{};
+        for (unsigned c = 0; c < 256; ++c) {
+            auto b = [c](int k) { return int(((c >> ((k - 1) % 8)) & 1) == 0); };
+            int n = 0;
+            for (int k = 1; k <= 7; k += 2)
+                n += b(k) - b(k) * b(k + 1) * b(k + 2);
+            t[c] = std::uint8_t(n);
+        }
+        return t;
+    }();
+    return table[code];
+}
+
+/// The edge-pixel test of the Zhang-Suen variant for an ink cell: the four
+/// triples (NW, N, NE), (NE, E, SE), (SE, S, SW), (SW, W, NW) are examined in
+/// turn; the cell is an edge pixel when some triple has a background middle
+/// with a background end, some triple has an ink middle with an ink end, and
+/// at most one background-to-ink step was seen (counting, in each triple,
+/// first-background-middle-ink or middle-background-last-ink once).
+inline bool IsEdgeCode(unsigned code)
+{
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> t{};
+        const unsigned triples[4][3] = {{kNW, kN, kNE}, {kNE, kE, kSE}, {kSE, kS, kSW}, {kSW, kW, kNW}};
+        for (unsigned c = 0; c < 256; ++c) {
+            bool t00 = false, t11 = false, t01 = false, t01s = false;
+            for (const auto& tr : triples) {
+                const bool first = c & tr[0], middle = c & tr[1], last = c & tr[2];
+                if (!middle && (!first || !last))
+                    t00 = true;
+                if (middle && (first || last))
+                    t11 = true;
+                if ((!first && middle) || (!middle && last)) {
+                    t01s = t01;
+                    t01 = true;
+                }
+            }
+            t[c] = t00 && t11 && !t01s;
+        }
+        return t;
+    }();
+    return table[code];
+}
+
+} // namespace orvane::neighbourhood

@@ -1,0 +1,28 @@
+// The Stentiford thinning method: F. W. M. Stentiford and R. G. Mortimer,
+// "Some new heuristics for thinning binary handprinted characters for OCR",
+// IEEE Transactions on Systems, Man and Cybernetics 13(1), 1983.
+#pragma once
+
+namespace orvane {
+
+struct PixelGrid;
+class OperationProgress;
+
+/// Thins the working grid (ink 0, background 255, a background frame one
+/// cell wide) in place to lines one cell wide; on return ink is 0 and
+/// background 255 again.
+///
+/// Each iteration runs the four edge templates in turn (top edges by rows
+/// from the top, left edges by columns from the left with rows from the
+/// bottom, bottom edges by rows from the bottom right to left, right edges
+/// by columns from the right with rows from the top) and marks a matching
+/// ink cell unless it has exactly one ink neighbour (a line end) or its
+/// connectivity number is not 1. Marks count as background at once. The
+/// marks are removed at the end of the iteration; iterations repeat while
+/// one removed something.
+///
+/// Checks for a cancel before each row or column of every scan. Returns 1
+/// when it finished, 0 after a cancel (the grid is then left in any state).
+int ThinStentiford(PixelGrid& grid, OperationProgress& progress);
+
+} // namespace orvane

@@ -1,0 +1,149 @@
+// The thinning driver.
+//
+// Working grid: H + 2 rows and W + 2 columns for a W x H image; cell [y][x]
+// holds pixel (x, y) (both from 1), and row 0, row H + 1, column 0 and
+// column W + 1 are a background frame. Values: ink 0, background 255, on
+// entry to and on return from either method.
+#include "processing/thinning.h"
+
+#include "image/bitmap_image.h"
+#include "image/pixel_grid.h"
+#include "processing/operation_progress.h"
+#include "processing/stentiford.h"
+#include "processing/zhang_suen.h"
+
+#include <array>
+#include <cstring>
+
+namespace orvane {
+namespace {
+
+constexpr std::uint8_t kInkLimit = 170;
+
+/// Whether a colour is ink: any channel below the limit.
+bool isInk(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return r < kInkLimit || g < kInkLimit || b < kInkLimit; }
+
+void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const std::array<std::uint8_t, 256>& indexValue)
+{
+    const int width = image.GetWidth();
+    cells[0] = cells[width + 1] = 255;
+    const std::uint8_t* p = image.GetRow(y);
+    switch (image.GetBitCount()) {
+    case 24:
+        for (int x = 1; x <= width; ++x, p += 3)
+            cells[x] = isInk(p[2], p[1], p[0]) ? 0 : 255;
+        return;
+    case 8:
+        for (int x = 1; x <= width; ++x)
+            cells[x] = indexValue[p[x - 1]];
+        return;
+    default:
+        for (int x = 1; x <= width; ++x) {
+            std::uint8_t r, g, b;
+            // A pixel whose colour cannot be read counts as background.
+            cells[x] = image.GetPixelColor(x, y, r, g, b) && isInk(r, g, b) ? 0 : 255;
+        }
+    }
+}
+
+/// The cell value of each colour-table index (indices past the table read
+/// as background, as no colour can be read for them).
+std::array<std::uint8_t, 256> indexValues(const CBitmapImage& image)
+{
+    std::array<std::uint8_t, 256> values;
+    values.fill(255);
+    const RGBQUAD* table = image.GetColorTable();
+    for (std::uint32_t i = 0; i < image.GetColorTableSize() && i < 256; ++i)
+        values[i] = isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue) ? 0 : 255;
+    return values;
+}
+
+/// Writes grid row y back into picture row y: 255 white, anything else black.
+void writeRow(CBitmapImage& image, int y, const std::uint8_t* cells)
+{
+    const int width = image.GetWidth();
+    if (image.GetBitCount() == 24) {
+        std::uint8_t* p = image.GetRow(y);
+        for (int x = 1; x <= width; ++x, p += 3)
+            p[0] = p[1] = p[2] = cells[x] == 255 ? 255 : 0;
+        return;
+    }
+    for (int x = 1; x <= width; ++x) {
+        const std::uint8_t v = cells[x] == 255 ? 255 : 0;
+        image.SetPixelColor(x, y, v, v, v); // a colour missing from the table leaves the pixel
+    }
+}
+
+} // namespace
+
+int CThinning::Run(CBitmapImage& image, std::uint16_t method)
+{
+    const bool zhangSuen = method == kThinZhangSuen;
+    OperationProgress progress(m_port, zhangSuen ? "Thinning - Zhang-Suen" : "Thinning - Stentiford");
+    progress.setRange(zhangSuen ? 10 : 8);
+    progress.setStatus("Initialise...");
+    progress.setPos(1);
+    const int width = image.GetWidth(), height = image.GetHeight();
+    progress.setPos(2);
+
+    PixelGridPtr grid = NewPixelGrid(m_port, height + 2, width + 2);
+    if (!grid)
+        return 0;
+    std::uint8_t** cells = grid->data.get();
+    progress.setStatus("Pre-process...");
+    progress.setPos(3);
+
+    const std::array<std::uint8_t, 256> indexValue = indexValues(image);
+    for (int y = 0; y <= height + 1; ++y) {
+        if (progress.check())
+            break;
+        if (y == 0 || y == height + 1)
+            std::memset(cells[y], 255, std::size_t(width) + 2);
+        else
+            binariseRow(image, y, cells[y], indexValue);
+    }
+
+    progress.setStatus("Working...");
+    progress.setPos(4);
+    int result = 0;
+    if (zhangSuen) {
+        // The two pre-processing stages of this method had no effect on the
+        // thinned result; only their progress steps remain.
+        if (!progress.cancelled())
+            progress.setPos(5);
+        if (!progress.cancelled())
+            progress.nextPos();
+        if (!progress.cancelled()) {
+            progress.nextPos();
+            result = ThinZhangSuen(*grid, progress);
+        }
+    } else if (!progress.cancelled()) {
+        progress.setPos(5);
+        result = ThinStentiford(*grid, progress);
+    }
+
+    progress.setStatus("Post-process...");
+    progress.nextPos();
+    if (result == 1 && !progress.cancelled()) {
+        for (int y = 0; y <= height + 1; ++y) {
+            if (progress.check())
+                break;
+            if (y >= 1 && y <= height) // the frame rows lie outside the picture
+                writeRow(image, y, cells[y]);
+        }
+    }
+    progress.nextPos();
+    FreePixelGrid(grid);
+    progress.setStatus("Done.");
+    progress.nextPos();
+    return 1;
+}
+
+int Thin(CBitmapImage& image, Port& port, std::uint16_t method)
+{
+    if (image.IsEmpty())
+        return 0;
+    return CThinning(port).Run(image, method);
+}
+
+} // namespace orvane

@@ -1,0 +1,189 @@
+// The Zhang-Suen thinning method.
+//
+// Values inside the method: ink 1, background 0. Only ink cells with a
+// background 4-neighbour can be edge pixels or staircase corners, so each
+// pass looks at ink cells only, skipping background eight cells at a time.
+#include "processing/zhang_suen.h"
+
+#include "image/pixel_grid.h"
+#include "processing/neighbourhood.h"
+#include "processing/operation_progress.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+namespace nb = neighbourhood;
+
+struct Cell {
+    std::int32_t row;
+    std::int32_t col;
+};
+
+class ZhangSuen {
+public:
+    ZhangSuen(PixelGrid& grid, OperationProgress& progress)
+        : m_g(grid.data.get()), m_rows(grid.info->rows), m_cols(grid.info->cols), m_progress(progress)
+    {
+    }
+
+    int run()
+    {
+        // After a cancel every later step stops at its first check.
+        convert();
+        thinToLines();
+        restore();
+        return m_progress.check() ? 0 : 1;
+    }
+
+private:
+    /// Ink (anything but 255) becomes 1, background 0.
+    void convert()
+    {
+        for (int r = 0; r < m_rows; ++r) {
+            if (m_progress.check())
+                return;
+            std::uint8_t* row = m_g[r];
+            for (int c = 0; c < m_cols; ++c)
+                row[c] = row[c] != 255;
+        }
+    }
+
+    void thinToLines()
+    {
+        bool changed;
+        do {
+            if (m_progress.check())
+                return;
+            markPass();
+            changed = applyMarks();
+        } while (changed);
+        if (m_progress.cancelled())
+            return;
+        markStaircase(true);
+        applyMarks();
+        markStaircase(false);
+        applyMarks();
+    }
+
+    void restore()
+    {
+        for (int r = 0; r < m_rows; ++r) {
+            if (m_progress.check())
+                return;
+            std::uint8_t* row = m_g[r];
+            for (int c = 0; c < m_cols; ++c)
+                row[c] = row[c] > 0 ? 0 : 255;
+        }
+    }
+
+    bool isEdge(int r, int c) const
+    {
+        // Frame cells are background, so the test never reads outside.
+        if (!m_g[r][c])
+            return false;
+        return nb::IsEdgeCode(nb::CodeOfNonZero(m_g[r - 1], m_g[r], m_g[r + 1], c));
+    }
+
+    /// Calls f(c) for each ink cell of the interior of row r, left to right.
+    template <class F>
+    void forEachInk(int r, F&& f) const
+    {
+        const std::uint8_t* row = m_g[r];
+        const int last = m_cols - 2;
+        int c = 1;
+        while (c <= last) {
+            if (c + 8 <= last + 1) {
+                std::uint64_t word;
+                std::memcpy(&word, row + c, 8);
+                if (word == 0) {
+                    c += 8;
+                    continue;
+                }
+            }
+            if (row[c])
+                f(c);
+            ++c;
+        }
+    }
+
+    /// One thinning pass: marks from the grid as it stands, nothing removed.
+    void markPass()
+    {
+        m_marks.clear();
+        for (int r = 1; r <= m_rows - 2; ++r) {
+            if (m_progress.check())
+                return;
+            const std::uint8_t* up = m_g[r - 1];
+            const std::uint8_t* row = m_g[r];
+            const std::uint8_t* down = m_g[r + 1];
+            forEachInk(r, [&](int c) {
+                if (!nb::IsEdgeCode(nb::CodeOfNonZero(up, row, down, c)))
+                    return;
+                const bool east = isEdge(r, c + 1);
+                const bool south = isEdge(r + 1, c);
+                if (east && up[c] && down[c])
+                    return;
+                if (south && row[c - 1] && row[c + 1])
+                    return;
+                if (east && south && isEdge(r + 1, c + 1))
+                    return;
+                m_marks.push_back({r, c});
+            });
+        }
+    }
+
+    /// Marks the corners of one-cell staircases, towards the north or south.
+    void markStaircase(bool north)
+    {
+        m_marks.clear();
+        for (int r = 1; r <= m_rows - 2; ++r) {
+            const std::uint8_t* up = m_g[r - 1];
+            const std::uint8_t* row = m_g[r];
+            const std::uint8_t* down = m_g[r + 1];
+            forEachInk(r, [&](int c) {
+                const bool n = up[c], s = down[c], e = row[c + 1], w = row[c - 1];
+                const bool ne = up[c + 1], nw = up[c - 1], se = down[c + 1], sw = down[c - 1];
+                bool mark;
+                if (north)
+                    mark = n && ((e && !ne && !sw && (!w || !s)) || (w && !nw && !se && (!e || !s)));
+                else
+                    mark = s && ((e && !se && !nw && (!w || !n)) || (w && !sw && !ne && (!e || !n)));
+                if (mark)
+                    m_marks.push_back({r, c});
+            });
+        }
+    }
+
+    /// Removes the marked cells in scan order, keeping any whose removal
+    /// now would split its ink neighbours or leave none. Returns whether a
+    /// cell was removed.
+    bool applyMarks()
+    {
+        bool removed = false;
+        for (const Cell& m : m_marks) {
+            const unsigned code = nb::CodeOfNonZero(m_g[m.row - 1], m_g[m.row], m_g[m.row + 1], m.col);
+            if (nb::ConnectivityOfCode(code) != 1)
+                continue;
+            m_g[m.row][m.col] = 0;
+            removed = true;
+        }
+        m_marks.clear();
+        return removed;
+    }
+
+    std::uint8_t** m_g;
+    int m_rows;
+    int m_cols;
+    OperationProgress& m_progress;
+    std::vector<Cell> m_marks;
+};
+
+} // namespace
+
+int ThinZhangSuen(PixelGrid& grid, OperationProgress& progress) { return ZhangSuen(grid, progress).run(); }
+
+} // namespace orvane

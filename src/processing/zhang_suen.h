@@ -1,0 +1,29 @@
+// The Zhang-Suen thinning method: a one-pass-per-iteration variant of
+// T. Y. Zhang and C. Y. Suen, "A fast parallel algorithm for thinning
+// digital patterns", Communications of the ACM 27(3), 1984, followed by two
+// staircase-removal passes.
+#pragma once
+
+namespace orvane {
+
+struct PixelGrid;
+class OperationProgress;
+
+/// Thins the working grid (ink 0, background 255, a background frame one
+/// cell wide) in place to lines one cell wide; on return ink is 0 and
+/// background 255 again.
+///
+/// Each pass marks, from the grid as it was at the start of the pass, every
+/// edge pixel that none of the three survival conditions protects, then
+/// removes the marks in scan order. A marked cell whose removal at that
+/// moment would split its remaining ink neighbours or remove the last cell
+/// of a stroke is kept: marking both halves of a two-pixel 45-degree band at
+/// once would otherwise erase the whole line. The staircase passes are
+/// removed the same way. Passes repeat while a pass removed something.
+///
+/// Checks for a cancel before each row of the conversions and of every pass
+/// and before each pass. Returns 1 when it finished, 0 after a cancel (the
+/// grid is then left in any state).
+int ThinZhangSuen(PixelGrid& grid, OperationProgress& progress);
+
+} // namespace orvane
