@@ -1,0 +1,122 @@
+// The processing commands.
+#include "commands/processing_commands.h"
+
+#include "image/bitmap_image.h"
+#include "port/port.h"
+#include "port/settings.h"
+#include "processing/canny_edge.h"
+#include "processing/grey_scale.h"
+#include "processing/thinning.h"
+#include "processing/threshold.h"
+#include "vector/line_store.h"
+#include "vector/vectoriser.h"
+
+namespace orvane {
+namespace {
+
+/// Texts of one image step.
+struct StepTexts {
+    const char* failure;
+    const char* success;
+    const char* updating; ///< shown before the repaint, or null
+};
+
+constexpr StepTexts kGreyTexts = {"Error: Grey Scale failed. ", "Grey Scale done. ", nullptr};
+constexpr StepTexts kThresholdTexts = {"Error: Thresholding failed. ", "Thresholding done. ", nullptr};
+constexpr StepTexts kThinTexts = {"Error: Thinning failed. ", "Thinning done. ", "Updating display..."};
+constexpr StepTexts kEdgeTexts = {"Error: Edge Detection failed. ", "Edge Detection done. ", "Updating Display... "};
+
+void status(Port& port, const char* text) { SetStatusText(&port, 0, "%s", text); }
+
+/// The protocol every image step shares: "Processing ... ", the operation,
+/// then its failure or success text.
+template <typename Operation>
+CommandOutcome runImageStep(Port& port, const StepTexts& texts, Operation operation)
+{
+    status(port, "Processing ... ");
+    if (!operation()) {
+        status(port, texts.failure);
+        return {};
+    }
+    if (texts.updating)
+        status(port, texts.updating);
+    status(port, texts.success);
+    return {true, true, true, false};
+}
+
+int prepareForOneTouch(CBitmapImage& image, Port& port, const AppSettings& settings)
+{
+    if (settings.m_nOneTouchMethod == kOneTouchCanny)
+        return EdgeDetect(image, port, settings.m_cannySigma, settings.m_cannyHigh, settings.m_cannyLow);
+    return Thin(image, port, std::uint16_t(settings.m_nOneTouchMethod));
+}
+
+} // namespace
+
+CommandOutcome GreyScaleCommand(CBitmapImage& image, Port& port)
+{
+    return runImageStep(port, kGreyTexts, [&] { return ConvertToGreyScale(image, port); });
+}
+
+CommandOutcome ThresholdCommand(CBitmapImage& image, Port& port, std::uint32_t lower, std::uint32_t upper)
+{
+    return runImageStep(port, kThresholdTexts, [&] { return Threshold(image, port, lower, upper); });
+}
+
+CommandOutcome ThinCommand(CBitmapImage& image, Port& port, std::uint16_t method)
+{
+    return runImageStep(port, kThinTexts, [&] { return Thin(image, port, method); });
+}
+
+CommandOutcome EdgeDetectCommand(CBitmapImage& image, Port& port, const AppSettings& settings)
+{
+    return runImageStep(port, kEdgeTexts, [&] {
+        return EdgeDetect(image, port, settings.m_cannySigma, settings.m_cannyHigh, settings.m_cannyLow);
+    });
+}
+
+CommandOutcome VectoriseCommand(const CBitmapImage& image, CLineStore& store, Port& port,
+                                const AppSettings& settings)
+{
+    store.DeleteAllLines();
+    CVectoriser vectoriser(port, store, settings);
+    status(port, "Processing ... ");
+    if (!vectoriser.Run(image)) {
+        store.DeleteAllLines();
+        status(port, "Error: Vectorisation failed. ");
+        return {false, false, false, true};
+    }
+    status(port, "Updating display...");
+    status(port, "Vectorisation done. ");
+    return {true, false, false, true};
+}
+
+CommandOutcome OneTouchCommand(CBitmapImage& image, CLineStore& store, Port& port, const AppSettings& settings)
+{
+    const bool retainOriginal = settings.m_bRetainOriginal != 0;
+    const bool edges = settings.m_nOneTouchMethod == kOneTouchCanny;
+    const CBitmapImage original(image);
+    status(port, "Processing ... ");
+    if (!prepareForOneTouch(image, port, settings)) {
+        status(port, edges ? "Error: Edge Detection failed. " : "Error: Thinning failed. ");
+        return {};
+    }
+    CommandOutcome outcome{false, true, !retainOriginal, true};
+    status(port, edges ? "Edge Detection done. " : "Thinning done. ");
+
+    store.DeleteAllLines();
+    CVectoriser vectoriser(port, store, settings);
+    status(port, "Processing ... ");
+    if (!vectoriser.Run(image)) {
+        store.DeleteAllLines();
+        status(port, "Error: Vectorisation failed. ");
+        return outcome;
+    }
+    if (retainOriginal)
+        image.SetBits({original.GetBits(), original.GetBitsSize()});
+    status(port, "Vectorisation done. ");
+    outcome.succeeded = true;
+    return outcome;
+}
+
+} // namespace orvane
