@@ -32,11 +32,16 @@ TEST(TextOut, FormatsNumbersExactlyAsPrintfDoes)
 {
     std::mt19937_64 rng(5);
     std::uniform_real_distribution<double> wide(-1e7, 1e7);
+    std::uniform_real_distribution<double> coordinate(-40000, 40000);
     std::uniform_int_distribution<int> whole(-5000, 5000);
-    for (int i = 0; i < 20000; ++i) {
-        // Halves, quarters and eighths sit exactly on rounding boundaries.
-        const double value = i % 3 == 0 ? wide(rng) : whole(rng) / double(1 << (i % 4));
-        for (int decimals : {2, 3, 6}) {
+    for (int i = 0; i < 60000; ++i) {
+        // Halves, quarters and eighths sit exactly on rounding boundaries;
+        // thousandths lie just beside them once in binary.
+        const double value = i % 4 == 0   ? wide(rng)
+                             : i % 4 == 1 ? coordinate(rng)
+                             : i % 4 == 2 ? whole(rng) / 1000.0
+                                          : whole(rng) / double(1 << (i % 5));
+        for (int decimals : {0, 2, 3, 6}) {
             std::string ours;
             TextOut(ours).fixed(value, decimals);
             char theirs[400];
