@@ -42,6 +42,7 @@ test: setup
 
 bench: setup build
 	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
+	@bash bench/onetouch_cli.sh $(BUILD_DIR)
 
 run: setup build
 	@bash tools/run.sh $(BUILD_DIR)

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-pil gdal-bin python3-ezdxf
+  python3 python3-pil gdal-bin python3-ezdxf time
 )
 
 missing=()
