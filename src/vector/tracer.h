@@ -97,6 +97,12 @@ public:
     std::size_t liveNodes() const { return m_pool.liveNodes(); }
     std::size_t poolBytes() const { return m_pool.bytesHeld(); }
     std::size_t columnTableBytes() const { return m_columns.size() * sizeof(ColumnSlots); }
+    /// Bytes of the buffers that hold the line being written.
+    std::size_t scratchBytes() const
+    {
+        return (m_points.x.capacity() + m_points.y.capacity()) * sizeof(double) +
+               m_chain.capacity() * sizeof(TraceNode*);
+    }
 
     std::int32_t row = 0;  ///< current image row, 1-based
     std::int32_t nCol = 0; ///< current image column, 1-based

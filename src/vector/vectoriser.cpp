@@ -135,7 +135,8 @@ int CVectoriser::traceRows(const CBitmapImage& image, std::uint8_t** window)
 
 std::size_t CVectoriser::finishTracing(std::size_t windowBytes)
 {
-    m_nPeakWorkingBytes = windowBytes + m_tracer.columnTableBytes() + m_tracer.poolBytes();
+    m_nPeakWorkingBytes =
+        windowBytes + m_tracer.columnTableBytes() + m_tracer.poolBytes() + m_tracer.scratchBytes();
     m_nUnwrittenNodes = m_tracer.end();
     return m_nUnwrittenNodes;
 }

@@ -45,8 +45,8 @@ public:
     /// Nodes of lines that were never written, released at the end of the
     /// last run (0 on a consistent thin image traced to its end).
     std::size_t unwrittenNodes() const { return m_nUnwrittenNodes; }
-    /// Working memory of the last run at its peak: window, column table and
-    /// node blocks.
+    /// Working memory of the last run at its peak: window, column table,
+    /// node blocks and the buffers of the line being written.
     std::size_t peakWorkingBytes() const { return m_nPeakWorkingBytes; }
 
     std::int32_t m_nHeight = 0;
