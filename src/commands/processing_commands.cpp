@@ -51,6 +51,20 @@ int prepareForOneTouch(CBitmapImage& image, Port& port, const AppSettings& setti
     return Thin(image, port, std::uint16_t(settings.m_nOneTouchMethod));
 }
 
+/// Empties the store and traces the image into it, with "Processing ... "
+/// before; a failed or cancelled trace leaves the store empty and says so.
+bool traceInto(const CBitmapImage& image, CLineStore& store, Port& port, const AppSettings& settings)
+{
+    store.DeleteAllLines();
+    CVectoriser vectoriser(port, store, settings);
+    status(port, "Processing ... ");
+    if (vectoriser.Run(image))
+        return true;
+    store.DeleteAllLines();
+    status(port, "Error: Vectorisation failed. ");
+    return false;
+}
+
 } // namespace
 
 CommandOutcome GreyScaleCommand(CBitmapImage& image, Port& port)
@@ -78,14 +92,8 @@ CommandOutcome EdgeDetectCommand(CBitmapImage& image, Port& port, const AppSetti
 CommandOutcome VectoriseCommand(const CBitmapImage& image, CLineStore& store, Port& port,
                                 const AppSettings& settings)
 {
-    store.DeleteAllLines();
-    CVectoriser vectoriser(port, store, settings);
-    status(port, "Processing ... ");
-    if (!vectoriser.Run(image)) {
-        store.DeleteAllLines();
-        status(port, "Error: Vectorisation failed. ");
+    if (!traceInto(image, store, port, settings))
         return {false, false, false, true};
-    }
     status(port, "Updating display...");
     status(port, "Vectorisation done. ");
     return {true, false, false, true};
@@ -104,14 +112,8 @@ CommandOutcome OneTouchCommand(CBitmapImage& image, CLineStore& store, Port& por
     CommandOutcome outcome{false, true, !retainOriginal, true};
     status(port, edges ? "Edge Detection done. " : "Thinning done. ");
 
-    store.DeleteAllLines();
-    CVectoriser vectoriser(port, store, settings);
-    status(port, "Processing ... ");
-    if (!vectoriser.Run(image)) {
-        store.DeleteAllLines();
-        status(port, "Error: Vectorisation failed. ");
+    if (!traceInto(image, store, port, settings))
         return outcome;
-    }
     if (retainOriginal)
         image.SetBits({original.GetBits(), original.GetBitsSize()});
     status(port, "Vectorisation done. ");
