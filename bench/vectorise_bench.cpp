@@ -4,6 +4,7 @@
 // stored.
 #include "common/drawing.h"
 #include "port/port.h"
+#include "port/recording_port.h"
 #include "port/settings.h"
 #include "processing/thinning.h"
 #include "vector/line_store.h"
@@ -29,18 +30,21 @@ const CBitmapImage& thinnedDrawing()
 void BM_Vectorise(benchmark::State& state)
 {
     const CBitmapImage& image = thinnedDrawing();
-    SilentPort port;
+    RecordingPort port;
     AppSettings settings; // smoothing and reduction on, tolerance 1.2
     CLineStore store;
     std::size_t workingBytes = 0;
+    std::size_t unwritten = 0;
     for (auto _ : state) {
         state.PauseTiming();
         store.DeleteAllLines();
+        port.clear();
         state.ResumeTiming();
         CVectoriser vectoriser(port, store, settings);
         if (!vectoriser.Run(image))
             state.SkipWithError("the run failed");
         workingBytes = vectoriser.peakWorkingBytes();
+        unwritten = vectoriser.unwrittenNodes();
     }
     std::int64_t vertices = 0;
     for (const auto& line : store.lines())
@@ -51,6 +55,8 @@ void BM_Vectorise(benchmark::State& state)
     state.counters["lines"] = store.GetLineCount();
     state.counters["vertices"] = double(vertices);
     state.counters["reduced"] = store.m_nLinesSaved;
+    state.counters["messages"] = double(port.messages().size());
+    state.counters["unwritten"] = double(unwritten);
 }
 BENCHMARK(BM_Vectorise)->Unit(benchmark::kMillisecond);
 

@@ -13,8 +13,6 @@
 namespace orvane {
 namespace {
 
-enum class RowResult { Done, Cancelled, Stopped };
-
 /// Window cells: 1 for ink (red, green and blue all 0), 0 otherwise; image
 /// column x is cell x, cells 0 and width + 1 stay 0.
 void loadRow(const CBitmapImage& image, int y, std::uint8_t* cells)
