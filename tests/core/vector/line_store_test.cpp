@@ -39,13 +39,6 @@ TEST(VectorLine, OnePointLineIsItsOwnMiddleAndBox)
     EXPECT_EQ((std::pair{line.m_dMinY, line.m_dMaxY}), (std::pair{5.0, 5.0}));
 }
 
-TEST(VectorLine, MiddleVertexIsAtHalfTheCountRoundedDown)
-{
-    EXPECT_EQ(CVectorLine(1, points({{0, 0}, {1, 2}})).m_dMidY, 2.0);
-    EXPECT_EQ(CVectorLine(1, points({{0, 0}, {1, 1}, {2, 2}, {3, 3}})).m_dMidX, 2.0);
-    EXPECT_EQ(CVectorLine(1, points({{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}})).m_dMidX, 2.0);
-}
-
 TEST(VectorLine, LengthBoxAndNodeIndicesFollowThePoints)
 {
     CVectorLine line(3, points({{5, 2}, {3, 7}, {9, 4}}));
@@ -58,6 +51,9 @@ TEST(VectorLine, LengthBoxAndNodeIndicesFollowThePoints)
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(line.m_nodes[std::size_t(i)].m_nIndex, i + 1);
     EXPECT_EQ(line.m_nodes[2].m_dX, 9.0);
+    EXPECT_EQ(line.m_dMidX, 3.0) << "vertex 3 / 2 = 1";
+    EXPECT_EQ(CVectorLine(1, points({{0, 0}, {1, 2}})).m_dMidY, 2.0);
+    EXPECT_EQ(CVectorLine(1, points({{0, 0}, {1, 1}, {2, 2}, {3, 3}})).m_dMidX, 2.0);
 }
 
 TEST(LineStore, IdsCountUpAndSurviveDeletes)
