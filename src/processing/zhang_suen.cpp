@@ -18,6 +18,8 @@ namespace {
 
 namespace nb = neighbourhood;
 
+constexpr std::uint8_t kBackground = 0;
+
 struct Cell {
     std::int32_t row;
     std::int32_t col;
@@ -158,17 +160,47 @@ private:
         }
     }
 
-    /// Removes the marked cells in scan order, keeping any whose removal
-    /// now would split its ink neighbours or leave none. Returns whether a
-    /// cell was removed.
+    bool ink(int r, int c) const { return r >= 0 && r < m_rows && c >= 0 && c < m_cols && m_g[r][c] != 0; }
+
+    /// Whether row r holds exactly the pair (c, c + dx) between background.
+    bool bandRow(int r, int c, int dx) const
+    {
+        return ink(r, c) && ink(r, c + dx) && !ink(r, c - dx) && !ink(r, c + 2 * dx);
+    }
+
+    /// Whether (r, c), whose only ink neighbours are `code`, is the end of
+    /// a two-pixel 45-degree band: those neighbours are a horizontal pair
+    /// in the next (or previous) row, and the two rows beyond hold the same
+    /// pair shifted one further each time, between background.
+    bool isBandTip(int r, int c, unsigned code) const
+    {
+        for (int dy : {1, -1})
+            for (int dx : {1, -1}) {
+                const unsigned pair = dy > 0 ? (nb::kS | (dx > 0 ? nb::kSE : nb::kSW))
+                                             : (nb::kN | (dx > 0 ? nb::kNE : nb::kNW));
+                if (code != pair)
+                    continue;
+                if (bandRow(r + dy, c, dx) && bandRow(r + 2 * dy, c + dx, dx) && bandRow(r + 3 * dy, c + 2 * dx, dx))
+                    return true;
+            }
+        return false;
+    }
+
+    /// Removes the marked cells in scan order, each seeing the removals
+    /// before it. A marked cell is kept when its removal now would split
+    /// its ink neighbours or leave it none (the connectivity number is not
+    /// 1), or when it is the end of a two-pixel 45-degree band: the passes
+    /// never thin such a band's inside (those cells are not edge pixels),
+    /// so without this its ends would be eaten pass after pass until the
+    /// whole line is gone. Returns whether a cell was removed.
     bool applyMarks()
     {
         bool removed = false;
         for (const Cell& m : m_marks) {
             const unsigned code = nb::CodeOfNonZero(m_g[m.row - 1], m_g[m.row], m_g[m.row + 1], m.col);
-            if (nb::ConnectivityOfCode(code) != 1)
+            if (nb::ConnectivityOfCode(code) != 1 || isBandTip(m.row, m.col, code))
                 continue;
-            m_g[m.row][m.col] = 0;
+            m_g[m.row][m.col] = kBackground;
             removed = true;
         }
         m_marks.clear();

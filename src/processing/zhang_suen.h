@@ -15,11 +15,13 @@ class OperationProgress;
 ///
 /// Each pass marks, from the grid as it was at the start of the pass, every
 /// edge pixel that none of the three survival conditions protects, then
-/// removes the marks in scan order. A marked cell whose removal at that
-/// moment would split its remaining ink neighbours or remove the last cell
-/// of a stroke is kept: marking both halves of a two-pixel 45-degree band at
-/// once would otherwise erase the whole line. The staircase passes are
-/// removed the same way. Passes repeat while a pass removed something.
+/// removes the marks in scan order. A marked cell is kept when its removal
+/// at that moment would split its remaining ink neighbours or remove the
+/// last cell of a stroke, or when it is the end of a two-pixel 45-degree
+/// band: the passes never thin such a band's inside, so its ends would
+/// otherwise be eaten pass after pass until the line is gone. The two
+/// staircase passes are removed the same way. Passes repeat while a pass
+/// removed something.
 ///
 /// Checks for a cancel before each row of the conversions and of every pass
 /// and before each pass. Returns 1 when it finished, 0 after a cancel (the
