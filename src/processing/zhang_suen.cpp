@@ -20,6 +20,9 @@ namespace nb = neighbourhood;
 
 constexpr std::uint8_t kBackground = 0;
 
+/// Rows of two-pixel band below (or above) a cell that make it a band's end.
+constexpr int kBandTipRows = 4;
+
 struct Cell {
     std::int32_t row;
     std::int32_t col;
@@ -170,7 +173,7 @@ private:
 
     /// Whether (r, c), whose only ink neighbours are `code`, is the end of
     /// a two-pixel 45-degree band: those neighbours are a horizontal pair
-    /// in the next (or previous) row, and the two rows beyond hold the same
+    /// in the next (or previous) row, and the three rows beyond hold the same
     /// pair shifted one further each time, between background.
     bool isBandTip(int r, int c, unsigned code) const
     {
@@ -180,7 +183,10 @@ private:
                                              : (nb::kN | (dx > 0 ? nb::kNE : nb::kNW));
                 if (code != pair)
                     continue;
-                if (bandRow(r + dy, c, dx) && bandRow(r + 2 * dy, c + dx, dx) && bandRow(r + 3 * dy, c + 2 * dx, dx))
+                bool band = true;
+                for (int step = 1; step <= kBandTipRows && band; ++step)
+                    band = bandRow(r + step * dy, c + (step - 1) * dx, dx);
+                if (band)
                     return true;
             }
         return false;

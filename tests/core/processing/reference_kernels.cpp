@@ -50,8 +50,8 @@ bool isEdgePixel(const Grid& g, int r, int c)
 
 /// Whether (r, c) is the end of a two-pixel 45-degree band: its only ink
 /// neighbours are a horizontal pair in the next row (or the previous one),
-/// and the two rows after that hold the same pair shifted one further each
-/// time, always with background on both sides.
+/// and the three rows after that hold the same pair shifted one further
+/// each time, always with background on both sides.
 bool isBandTip(const Grid& g, int r, int c)
 {
     const int rows = int(g.size()), cols = int(g[0].size());
@@ -64,7 +64,7 @@ bool isBandTip(const Grid& g, int r, int c)
     for (int dy : {1, -1})
         for (int dx : {1, -1}) {
             bool band = true;
-            for (int step = 1; step <= 3; ++step) {
+            for (int step = 1; step <= 4; ++step) {
                 const int y = r + step * dy, x = c + (step - 1) * dx;
                 band = band && ink(y, x) && ink(y, x + dx) && !ink(y, x - dx) && !ink(y, x + 2 * dx);
             }
