@@ -1,0 +1,238 @@
+#include "processing/canny_edge.h"
+
+#include "image/bitmap_image.h"
+#include "port/recording_port.h"
+#include "reference_kernels.h"
+#include "test_drawings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+namespace orvane {
+namespace {
+
+using test::ToText;
+using Text = std::vector<std::string>;
+
+CBitmapImage whiteImage(int w, int h)
+{
+    CBitmapImage image;
+    image.Create(w, h, 24);
+    std::memset(image.GetBits(), 255, image.GetBitsSize());
+    return image;
+}
+
+CBitmapImage squareImage()
+{
+    CBitmapImage image = whiteImage(24, 24);
+    for (int y = 9; y <= 16; ++y)
+        for (int x = 9; x <= 16; ++x)
+            image.SetPixelColor(x, y, 0, 0, 0);
+    return image;
+}
+
+bool allWhite(const CBitmapImage& image)
+{
+    for (const auto& row : ToText(image))
+        if (row.find('#') != std::string::npos)
+            return false;
+    return true;
+}
+
+TEST(CannyEdgeTest, MaskWidthBySigma)
+{
+    const std::pair<float, int> widths[] = {{0.5f, 2}, {1.0f, 3}, {2.0f, 5}, {3.0f, 5}, {4.0f, 5},
+                                            {5.0f, 4}, {5.6f, 1}, {6.0f, 0}, {9.0f, 0}, {0.0f, 0}};
+    for (auto [sigma, width] : widths)
+        EXPECT_EQ(CannyMaskWidth(sigma), width) << sigma;
+    CBitmapImage image = squareImage();
+    SilentPort port;
+    CCannyEdge canny(port, 4.0f, 5, 3);
+    canny.Run(image, 2);
+    EXPECT_EQ(canny.m_halfWidth, 2);
+}
+
+TEST(CannyEdgeTest, WhiteResults)
+{
+    SilentPort port;
+    for (float sigma : {5.6f, 6.0f}) { // masks of width 1 and 0 have no derivative
+        CBitmapImage image = squareImage();
+        ASSERT_EQ(EdgeDetect(image, port, sigma, 5, 3), 1);
+        EXPECT_TRUE(allWhite(image)) << sigma;
+    }
+    CBitmapImage white = whiteImage(30, 20);
+    EdgeDetect(white, port, 4.0f, 5, 3);
+    EXPECT_TRUE(allWhite(white));
+    CBitmapImage narrow = whiteImage(7, 30);
+    for (int y = 1; y <= 30; ++y)
+        narrow.SetPixelColor(4, y, 0, 0, 0);
+    EdgeDetect(narrow, port, 1.0f, 0, 0);
+    EXPECT_TRUE(allWhite(narrow));
+    CBitmapImage empty;
+    RecordingPort none;
+    EXPECT_EQ(EdgeDetect(empty, none, 4.0f, 5, 3), 0);
+    EXPECT_TRUE(none.events().empty());
+}
+
+// The 8 x 8 square gives one closed outline: one group of black pixels
+// that shuts the square's inside off from the picture's edge.
+TEST(CannyEdgeTest, SquareGivesClosedOutline)
+{
+    CBitmapImage image = squareImage();
+    SilentPort port;
+    EdgeDetect(image, port, 4.0f, 5, 3);
+    Text out = ToText(image);
+    // Flood the white from the border through 4-neighbours; the centre must stay unreached.
+    std::vector<std::pair<int, int>> stack = {{0, 0}};
+    out[0][0] = 'o';
+    while (!stack.empty()) {
+        auto [y, x] = stack.back();
+        stack.pop_back();
+        const int dy[] = {1, -1, 0, 0}, dx[] = {0, 0, 1, -1};
+        for (int k = 0; k < 4; ++k) {
+            const int ny = y + dy[k], nx = x + dx[k];
+            if (ny >= 0 && ny < 24 && nx >= 0 && nx < 24 && out[ny][nx] == '.') {
+                out[ny][nx] = 'o';
+                stack.push_back({ny, nx});
+            }
+        }
+    }
+    EXPECT_NE(out[11][11], 'o');
+    int black = 0;
+    for (const auto& row : out)
+        black += int(std::count(row.begin(), row.end(), '#'));
+    EXPECT_GE(black, 20);
+    EXPECT_LE(black, 48);
+}
+
+TEST(CannyEdgeTest, BorderBandAndHighZero)
+{
+    CBitmapImage image = test::RandomGreyShapes(30, 26, 7);
+    SilentPort port;
+    EdgeDetect(image, port, 1.0f, 0, 0);
+    const Text out = ToText(image);
+    for (int y = 1; y <= 26; ++y)
+        for (int x = 1; x <= 30; ++x) {
+            const bool inside = x >= 4 && x <= 30 - 4 && y >= 4 && y <= 26 - 4;
+            EXPECT_EQ(out[y - 1][x - 1], inside ? '#' : '.') << x << "," << y;
+        }
+}
+
+// The fast detector against the plain one, for many sizes, masks and
+// thresholds (high below low estimates both).
+TEST(CannyEdgeTest, MatchesPlainVersion)
+{
+    const int sizes[][2] = {{8, 8}, {9, 12}, {17, 11}, {33, 25}, {64, 48}, {101, 67}};
+    const float sigmas[] = {0.5f, 1.0f, 2.0f, 4.0f, 5.0f};
+    const int thresholds[][2] = {{5, 3}, {3, 5}, {12, 2}, {0, 0}};
+    unsigned seed = 1;
+    for (auto [w, h] : sizes)
+        for (float sigma : sigmas)
+            for (auto [high, low] : thresholds) {
+                const CBitmapImage source = test::RandomGreyShapes(w, h, seed++);
+                const test::Grid expected = test::RefCanny(source, sigma, high, low);
+                CBitmapImage image(source);
+                SilentPort port;
+                ASSERT_EQ(EdgeDetect(image, port, sigma, high, low), 1);
+                for (int y = 4; y <= h - 4; ++y)
+                    for (int x = 4; x <= w - 4; ++x) {
+                        std::uint8_t r = 0, g = 0, b = 0;
+                        image.GetPixelColor(x, y, r, g, b);
+                        ASSERT_EQ(r, expected[y + 1][x + 1])
+                            << w << "x" << h << " sigma " << sigma << " high " << high << " low " << low << " at "
+                            << x << "," << y;
+                    }
+            }
+}
+
+TEST(CannyEdgeTest, ProgressOfAFullRun)
+{
+    CBitmapImage image = squareImage();
+    RecordingPort port;
+    EdgeDetect(image, port, 4.0f, 5, 3);
+    EXPECT_EQ(port.progressTexts(), Text({"Edge Detection - Canny", "Initialise...", "Pre-process...", "Working...",
+                                          "Hysteresis thresholding...", "Post-process...", "Done."}));
+    EXPECT_EQ(port.positions(), std::vector<int>({1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(port.eventsOf({PortEvent::Kind::ProgressRange})[0].value, 8);
+    // Checks: one per copied row; six for the mask (w = 5); one per row and
+    // (w - 1) per cell for smoothing and for each derivative; one per row of
+    // suppression and of each hysteresis step, plus the neighbour rows the
+    // edge traces look at; one per written row.
+    const int rows = 26, cols = 26, interior = rows - 2, taps = 4;
+    const int fixed = 18 + 6 + 3 * (interior + interior * (cols - 2) * taps) + interior + 3 * interior + 18;
+    EXPECT_GT(port.checkCount(), fixed);
+}
+
+// A cancel before the write-back leaves the picture as it was; during it
+// the rows written stay and the border band is whitened all the same.
+TEST(CannyEdgeTest, CancelAtEachStage)
+{
+    const CBitmapImage source = test::RandomGreyShapes(20, 16, 3);
+    CBitmapImage done(source);
+    RecordingPort full;
+    EdgeDetect(done, full, 1.0f, 5, 3);
+    const int checks = full.checkCount();
+    const int writeBackChecks = 16 - 6; // rows 3 .. H - 4
+    const Text original = ToText(source);
+    std::vector<int> points;
+    for (int n = 1; n <= 40; ++n)
+        points.push_back(n);
+    for (int n = 41; n < checks - writeBackChecks; n += 97)
+        points.push_back(n);
+    for (int n = checks - writeBackChecks - 3; n <= checks; ++n)
+        points.push_back(n);
+    for (int n : points) {
+        CBitmapImage image(source);
+        RecordingPort port;
+        port.cancelFromCheck(n);
+        ASSERT_EQ(EdgeDetect(image, port, 1.0f, 5, 3), 1);
+        EXPECT_EQ(port.progressTexts().back(), "Done.");
+        const int firstWrite = checks - writeBackChecks + 1;
+        if (n < firstWrite) {
+            for (int y = 1; y <= 16; ++y)
+                for (int x = 1; x <= 20; ++x) {
+                    std::uint8_t a = 0, b = 0, c = 0, d = 0, e = 0, f = 0;
+                    image.GetPixelColor(x, y, a, b, c);
+                    source.GetPixelColor(x, y, d, e, f);
+                    ASSERT_TRUE(a == d && b == e && c == f) << "cancel at " << n;
+                }
+            continue;
+        }
+        // Rows 3 .. 3 + (n - firstWrite) - 1 were written, then the band whitened.
+        const int lastWritten = 3 + (n - firstWrite) - 1;
+        for (int y = 4; y <= 16 - 4; ++y)
+            for (int x = 4; x <= 20 - 4; ++x) {
+                std::uint8_t a = 0, b = 0, c = 0, d = 0, e = 0, f = 0;
+                image.GetPixelColor(x, y, a, b, c);
+                (y <= lastWritten ? done : source).GetPixelColor(x, y, d, e, f);
+                ASSERT_TRUE(a == d && b == e && c == f) << "cancel at " << n << " pixel " << x << "," << y;
+            }
+        for (int x = 1; x <= 20; ++x) {
+            std::uint8_t a = 0, b = 0, c = 0;
+            image.GetPixelColor(x, 2, a, b, c);
+            EXPECT_TRUE(a == 255 && b == 255 && c == 255);
+        }
+    }
+}
+
+TEST(CannyEdgeTest, OutOfMemoryLeavesImageAndFails)
+{
+    for (auto [grid, part, message] : {std::tuple{0, -1, "Out of storage: F2D.\n"},
+                                       std::tuple{2, 7, "Out of storage: F2D 7.\n"}}) {
+        const CBitmapImage source = squareImage();
+        CBitmapImage image(source);
+        RecordingPort port;
+        CCannyEdge canny(port, 4.0f, 5, 3);
+        canny.setFloatGridFault([grid, part](int g, int p) { return g == grid && p == part; });
+        EXPECT_EQ(canny.Run(image, 2), 0);
+        EXPECT_EQ(port.messages(), std::vector<std::string>({message}));
+        EXPECT_EQ(std::memcmp(image.GetBits(), source.GetBits(), source.GetBitsSize()), 0);
+        EXPECT_EQ(port.events().back().kind, PortEvent::Kind::ProgressClose);
+    }
+}
+
+} // namespace
+} // namespace orvane

@@ -1,0 +1,128 @@
+#include "processing/grey_scale.h"
+
+#include "image/bitmap_image.h"
+#include "port/recording_port.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+
+namespace orvane {
+namespace {
+
+std::uint8_t greyOf(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    CBitmapImage image;
+    image.Create(1, 1, 24);
+    image.SetPixelColor(1, 1, r, g, b);
+    SilentPort port;
+    EXPECT_EQ(ConvertToGreyScale(image, port), 1);
+    std::uint8_t outR = 0, outG = 0, outB = 0;
+    image.GetPixelColor(1, 1, outR, outG, outB);
+    EXPECT_TRUE(outR == outG && outG == outB);
+    return outR;
+}
+
+TEST(GreyScaleTest, LevelsOfDirectColour)
+{
+    EXPECT_EQ(greyOf(255, 255, 255), 255);
+    EXPECT_EQ(greyOf(1, 1, 1), 0);
+    EXPECT_EQ(greyOf(128, 128, 128), 127);
+    EXPECT_EQ(greyOf(254, 254, 254), 253);
+    EXPECT_EQ(greyOf(255, 0, 0), 76);
+    EXPECT_EQ(greyOf(0, 255, 0), 149);
+    EXPECT_EQ(greyOf(0, 0, 255), 29);
+    EXPECT_EQ(greyOf(127, 127, 127), 126);
+    EXPECT_EQ(greyOf(126, 126, 126), 126);
+}
+
+TEST(GreyScaleTest, GreyRampLosesALevelSixtyFiveTimes)
+{
+    CBitmapImage image;
+    image.Create(256, 1, 24);
+    for (int v = 0; v < 256; ++v)
+        image.SetPixelColor(v + 1, 1, std::uint8_t(v), std::uint8_t(v), std::uint8_t(v));
+    SilentPort port;
+    ConvertToGreyScale(image, port);
+    int lower = 0;
+    for (int v = 0; v < 256; ++v) {
+        std::uint8_t r = 0, g = 0, b = 0;
+        image.GetPixelColor(v + 1, 1, r, g, b);
+        EXPECT_TRUE(r == v || r == v - 1) << v;
+        lower += r == v - 1;
+    }
+    EXPECT_EQ(lower, 65);
+}
+
+TEST(GreyScaleTest, PaletteImageBecomesGreyRamp)
+{
+    std::vector<RGBQUAD> table(256);
+    table[0] = {0, 0, 255, 0};     // red
+    table[1] = {0, 255, 0, 0};     // green
+    table[2] = {128, 128, 128, 7}; // grey, reserved byte 7
+    CBitmapImage image;
+    image.Create(3, 2, 8, table);
+    std::uint8_t* top = image.GetRow(1);
+    top[0] = 0, top[1] = 1, top[2] = 2;
+    RecordingPort port;
+    ASSERT_EQ(ConvertToGreyScale(image, port), 1);
+    EXPECT_EQ(image.GetBitCount(), 8);
+    EXPECT_EQ(image.GetRow(1)[0], 76);
+    EXPECT_EQ(image.GetRow(1)[1], 149);
+    EXPECT_EQ(image.GetRow(1)[2], 127);
+    const RGBQUAD* ramp = image.GetColorTable();
+    for (int i = 0; i < 256; ++i)
+        ASSERT_TRUE(ramp[i].rgbRed == i && ramp[i].rgbGreen == i && ramp[i].rgbBlue == i) << i;
+    EXPECT_EQ(ramp[2].rgbReserved, 7);
+    EXPECT_EQ(port.positions(), std::vector<int>({1, 2}));
+    EXPECT_EQ(port.progressTexts(), std::vector<std::string>({"Grey Scale", "Working..."}));
+}
+
+TEST(GreyScaleTest, RefusesShallowImagesAndEmptyOnes)
+{
+    CBitmapImage image;
+    image.Create(4, 4, 4);
+    const std::vector<std::uint8_t> before(image.GetBits(), image.GetBits() + image.GetBitsSize());
+    RecordingPort port;
+    EXPECT_EQ(ConvertToGreyScale(image, port), 0);
+    EXPECT_EQ(port.messages(), std::vector<std::string>({"Image depth must be greater than 8 bits."}));
+    EXPECT_EQ(std::vector<std::uint8_t>(image.GetBits(), image.GetBits() + image.GetBitsSize()), before);
+    CBitmapImage empty;
+    RecordingPort none;
+    EXPECT_EQ(ConvertToGreyScale(empty, none), 0);
+    EXPECT_TRUE(none.events().empty());
+}
+
+// A cancel at the third row check: rows 1 and 2 are grey, the rest keep
+// their colour; an 8-bit image still gets the ramp.
+TEST(GreyScaleTest, CancelKeepsConvertedRows)
+{
+    CBitmapImage image;
+    image.Create(2, 4, 24);
+    for (int y = 1; y <= 4; ++y)
+        for (int x = 1; x <= 2; ++x)
+            image.SetPixelColor(x, y, 255, 0, 0);
+    RecordingPort port;
+    port.cancelFromCheck(3);
+    EXPECT_EQ(ConvertToGreyScale(image, port), 1);
+    for (int y = 1; y <= 4; ++y) {
+        std::uint8_t r = 0, g = 0, b = 0;
+        image.GetPixelColor(1, y, r, g, b);
+        EXPECT_EQ(r, y <= 2 ? 76 : 255) << y;
+    }
+    EXPECT_EQ(port.positions(), std::vector<int>({1, 2}));
+    EXPECT_EQ(port.events().back().kind, PortEvent::Kind::ProgressClose);
+
+    std::vector<RGBQUAD> table(256, RGBQUAD{0, 0, 255, 0});
+    CBitmapImage palette;
+    palette.Create(2, 3, 8, table);
+    RecordingPort cancelAtOnce;
+    cancelAtOnce.cancelFromCheck(1);
+    EXPECT_EQ(ConvertToGreyScale(palette, cancelAtOnce), 1);
+    EXPECT_EQ(palette.GetRow(1)[0], 0); // untouched index now reads as grey 0
+    EXPECT_EQ(palette.GetColorTable()[200].rgbRed, 200);
+}
+
+} // namespace
+} // namespace orvane
