@@ -6,9 +6,11 @@
 //   it into the edge map (0 edge, 255 none);
 // - magnitude grid M (bytes): the scaled gradient magnitude at local maxima,
 //   0 elsewhere;
-// - float grids: Sx smoothed along rows, Sy along columns, Dx the derivative
+// - float data: Sx smoothed along rows, Sy along columns, Dx the derivative
 //   of Sx along rows, Dy of Sy along columns. Sums are single precision, the
 //   taps are added in order k = 1, 2, ... and indices wrap around the grid.
+//   Sy, Dx and Dy are grids; Dx needs only the same row of Sx, so Sx is
+//   kept one row at a time.
 //
 // The loops run a whole row at a time (the compiler may vectorise them) but
 // each cell's sum is formed in exactly the order of the formula, so results
@@ -58,6 +60,27 @@ int wrap(int i, int n)
 
 enum class Outcome { Done, Cancelled, NoMemory };
 
+// Four lanes at a time. Each lane does exactly the single-precision
+// operations of the scalar formula (no fused multiply-add), so the results
+// are the same bits; the tail of a row is done one cell at a time.
+using Floats4 = float __attribute__((vector_size(16)));
+using Ints4 = int __attribute__((vector_size(16)));
+
+template <class V, class T>
+V load4(const T* p)
+{
+    V v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void store4(float* p, Floats4 v) { std::memcpy(p, &v, sizeof v); }
+
+inline Ints4 widen4(const std::uint8_t* p)
+{
+    return Ints4{int(p[0]), int(p[1]), int(p[2]), int(p[3])};
+}
+
 class CannyRun {
 public:
     CannyRun(Port& port, OperationProgress& progress, PixelGrid& image, PixelGrid& magnitude,
@@ -86,16 +109,19 @@ public:
             }
             m_dgau[i] = DGauss(float(i), sigma);
         }
-        std::unique_ptr<FloatGrid> sx = floatGrid(), sy = sx ? floatGrid() : nullptr;
+        // Dx needs only the same row of Sx, so each Sx row is differentiated
+        // as soon as it is smoothed and Sx is never kept whole.
+        std::unique_ptr<FloatGrid> sy = floatGrid();
         std::unique_ptr<FloatGrid> dx = sy ? floatGrid() : nullptr, dy = dx ? floatGrid() : nullptr;
         if (!dy)
             return Outcome::NoMemory;
-        if (!smooth(*sx, *sy))
+        if (!smooth(*sy, *dx))
             return Outcome::Cancelled;
-        if (!derivative(*sx, *dx, true))
-            return Outcome::Cancelled;
-        sx.reset();
-        if (!derivative(*sy, *dy, false))
+        // The checks of the Dx stage (its values were formed with Sx).
+        for (int i = 1; i <= m_rows - 2; ++i)
+            if (checkRowAndTaps())
+                return Outcome::Cancelled;
+        if (!derivativeAlongColumns(*sy, *dy))
             return Outcome::Cancelled;
         sy.reset();
         suppressNonMaxima(*dx, *dy);
@@ -145,18 +171,33 @@ private:
         return m_progress.checkRepeatedly(long(m_cols - 2) * std::max(0, m_width - 1));
     }
 
-    bool smooth(FloatGrid& sx, FloatGrid& sy)
+    /// Copies a row into `out` with `pad` wrapped-around cells on each side,
+    /// so out[pad + j] is cell j and out[pad + j +- k] its wrapped neighbours.
+    template <class In, class Out>
+    void extendRow(const In* in, std::vector<Out>& out, int pad) const
+    {
+        out.resize(std::size_t(m_cols) + 2 * std::size_t(pad));
+        for (int t = 0; t < pad; ++t) {
+            out[t] = in[wrap(t - pad, m_cols)];
+            out[pad + m_cols + t] = in[wrap(m_cols + t, m_cols)];
+        }
+        for (int j = 0; j < m_cols; ++j)
+            out[pad + j] = in[j];
+    }
+
+    /// Sy into its grid, and each row of Sx straight into its row of Dx.
+    bool smooth(FloatGrid& sy, FloatGrid& dx)
     {
         const int taps = m_width;
         const int pad = std::max(0, taps - 1);
-        std::vector<int> extended(std::size_t(m_cols) + 2 * pad);
+        std::vector<int> extended;
+        std::vector<float> sxRow(std::size_t(m_cols), 0.0f), sxExtended;
         for (int i = 1; i <= m_rows - 2; ++i) {
             if (checkRowAndTaps())
                 return false;
             const std::uint8_t* in = m_i[i];
-            for (int t = 0; t < int(extended.size()); ++t)
-                extended[t] = in[wrap(t - pad, m_cols)];
-            float* outX = sx[i];
+            extendRow(in, extended, pad);
+            float* outX = sxRow.data();
             float* outY = sy[i];
             for (int j = 1; j <= m_cols - 2; ++j) {
                 outX[j] = m_gau[0] * float(in[j]);
@@ -167,45 +208,55 @@ private:
                 const float gk = m_gau[k];
                 const std::uint8_t* above = m_i[wrap(i - k, m_rows)];
                 const std::uint8_t* below = m_i[wrap(i + k, m_rows)];
-                for (int j = 1; j <= m_cols - 2; ++j) {
+                int j = 1;
+                for (; j + 3 <= m_cols - 2; j += 4) {
+                    const Floats4 pairX = __builtin_convertvector(load4<Ints4>(e + j - k) + load4<Ints4>(e + j + k), Floats4);
+                    const Floats4 pairY = __builtin_convertvector(widen4(above + j) + widen4(below + j), Floats4);
+                    store4(outX + j, load4<Floats4>(outX + j) + gk * pairX);
+                    store4(outY + j, load4<Floats4>(outY + j) + gk * pairY);
+                }
+                for (; j <= m_cols - 2; ++j) {
                     outX[j] = outX[j] + gk * float(e[j - k] + e[j + k]);
                     outY[j] = outY[j] + gk * float(int(above[j]) + int(below[j]));
                 }
+            }
+            // Dx of this row; Sx is 0 outside the interior.
+            extendRow(outX, sxExtended, pad);
+            const float* sxe = sxExtended.data() + pad;
+            float* out = dx[i];
+            for (int j = 1; j <= m_cols - 2; ++j)
+                out[j] = 0.0f;
+            for (int k = 1; k < taps; ++k) {
+                const float dk = m_dgau[k];
+                int j = 1;
+                for (; j + 3 <= m_cols - 2; j += 4)
+                    store4(out + j, load4<Floats4>(out + j) +
+                                        dk * (load4<Floats4>(sxe + j - k) - load4<Floats4>(sxe + j + k)));
+                for (; j <= m_cols - 2; ++j)
+                    out[j] = out[j] + dk * (sxe[j - k] - sxe[j + k]);
             }
         }
         return true;
     }
 
-    /// Dx from Sx along rows (alongRows), or Dy from Sy along columns.
-    bool derivative(const FloatGrid& s, FloatGrid& d, bool alongRows)
+    bool derivativeAlongColumns(const FloatGrid& s, FloatGrid& d)
     {
         const int taps = m_width;
-        const int pad = std::max(0, taps - 1);
-        std::vector<float> extended(std::size_t(m_cols) + 2 * pad);
         for (int i = 1; i <= m_rows - 2; ++i) {
             if (checkRowAndTaps())
                 return false;
             float* out = d[i];
             for (int j = 1; j <= m_cols - 2; ++j)
                 out[j] = 0.0f;
-            if (alongRows) {
-                const float* in = s[i];
-                for (int t = 0; t < int(extended.size()); ++t)
-                    extended[t] = in[wrap(t - pad, m_cols)];
-                const float* e = extended.data() + pad;
-                for (int k = 1; k < taps; ++k) {
-                    const float dk = m_dgau[k];
-                    for (int j = 1; j <= m_cols - 2; ++j)
-                        out[j] = out[j] + dk * (e[j - k] - e[j + k]);
-                }
-            } else {
-                for (int k = 1; k < taps; ++k) {
-                    const float dk = m_dgau[k];
-                    const float* above = s[wrap(i - k, m_rows)];
-                    const float* below = s[wrap(i + k, m_rows)];
-                    for (int j = 1; j <= m_cols - 2; ++j)
-                        out[j] = out[j] + dk * (above[j] - below[j]);
-                }
+            for (int k = 1; k < taps; ++k) {
+                const float dk = m_dgau[k];
+                const float* above = s[wrap(i - k, m_rows)];
+                const float* below = s[wrap(i + k, m_rows)];
+                int j = 1;
+                for (; j + 3 <= m_cols - 2; j += 4)
+                    store4(out + j, load4<Floats4>(out + j) + dk * (load4<Floats4>(above + j) - load4<Floats4>(below + j)));
+                for (; j <= m_cols - 2; ++j)
+                    out[j] = out[j] + dk * (above[j] - below[j]);
             }
         }
         return true;
@@ -215,7 +266,14 @@ private:
     {
         const float* x = dx[r];
         const float* y = dy[r];
-        for (int j = 0; j < cols; ++j)
+        int j = 0;
+        for (; j + 3 < cols; j += 4) {
+            const Floats4 a = load4<Floats4>(x + j), b = load4<Floats4>(y + j);
+            const Floats4 sum = a * a + b * b;
+            for (int lane = 0; lane < 4; ++lane)
+                out[j + lane] = std::sqrt(sum[lane]);
+        }
+        for (; j < cols; ++j)
             out[j] = Norm(x[j], y[j]);
     }
 
