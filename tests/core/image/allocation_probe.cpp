@@ -1,27 +1,24 @@
 // Replaces the global allocation functions of this test program with ones
-// that note the largest request and otherwise behave as usual.
-#include "allocation_probe.h"
-
+// that note the largest request, so a hostile file can be shown to be
+// refused before any large allocation. Every form is replaced so that the
+// sanitizer build sees matching allocations and releases.
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
-namespace {
-std::atomic<std::size_t> largest{0};
+namespace orvane::test {
+std::atomic<std::size_t> largestAllocation{0};
+}
 
-void* allocate(std::size_t size)
+namespace {
+void* allocate(std::size_t size) noexcept
 {
-    std::size_t seen = largest.load();
-    while (size > seen && !largest.compare_exchange_weak(seen, size)) {
+    auto& largest = orvane::test::largestAllocation;
+    for (std::size_t seen = largest; size > seen && !largest.compare_exchange_weak(seen, size);) {
     }
     return std::malloc(size ? size : 1);
 }
 } // namespace
-
-namespace orvane::test {
-void resetLargestAllocation() { largest = 0; }
-std::size_t largestAllocation() { return largest; }
-} // namespace orvane::test
 
 void* operator new(std::size_t size)
 {

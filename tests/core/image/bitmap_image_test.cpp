@@ -10,23 +10,22 @@
 namespace orvane {
 namespace {
 
-struct Rgb {
-    std::uint8_t r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
+using Rgb = std::array<int, 3>;
 
 Rgb pixel(const CBitmapImage& image, int x, int y)
 {
-    Rgb c{1, 2, 3};
-    EXPECT_EQ(image.GetPixelColor(x, y, c.r, c.g, c.b), 1) << "(" << x << "," << y << ")";
-    return c;
+    std::uint8_t r = 1, g = 2, b = 3;
+    EXPECT_EQ(image.GetPixelColor(x, y, r, g, b), 1) << "(" << x << "," << y << ")";
+    return {r, g, b};
 }
 
-std::vector<RGBQUAD> ramp(int n)
+/// Entry i is red i, green 2i, blue 3i; with `grey`, (i, i, i).
+std::vector<RGBQUAD> ramp(int n, bool grey = false)
 {
     std::vector<RGBQUAD> t(n);
     for (int i = 0; i < n; ++i)
-        t[i] = RGBQUAD{std::uint8_t(i * 3), std::uint8_t(i * 2), std::uint8_t(i), 0};
+        t[i] = grey ? RGBQUAD{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0}
+                    : RGBQUAD{std::uint8_t(i * 3), std::uint8_t(i * 2), std::uint8_t(i), 0};
     return t;
 }
 
@@ -47,37 +46,34 @@ TEST(BitmapImage, TwentyFourBitRowsAreStoredBottomUpInBlueGreenRed)
     ASSERT_EQ(image.SetPixelColor(1, 1, 10, 20, 30), 1);
     ASSERT_EQ(image.SetPixelColor(2, 2, 40, 50, 60), 1);
     const std::uint8_t* bits = image.GetBits();
-    EXPECT_EQ((std::array<int, 3>{bits[8], bits[9], bits[10]}), (std::array<int, 3>{30, 20, 10}));
-    EXPECT_EQ((std::array<int, 3>{bits[3], bits[4], bits[5]}), (std::array<int, 3>{60, 50, 40}));
+    EXPECT_EQ((Rgb{bits[8], bits[9], bits[10]}), (Rgb{30, 20, 10}));
+    EXPECT_EQ((Rgb{bits[3], bits[4], bits[5]}), (Rgb{60, 50, 40}));
     EXPECT_EQ(pixel(image, 1, 1), (Rgb{10, 20, 30}));
     EXPECT_EQ(pixel(image, 2, 2), (Rgb{40, 50, 60}));
 }
 
 TEST(BitmapImage, FourBitPixelsFillHighNibbleFirst)
 {
-    auto table = ramp(16);
     CBitmapImage image;
-    ASSERT_EQ(image.Create(9, 2, 4, table), 1);
+    ASSERT_EQ(image.Create(9, 2, 4, ramp(16)), 1);
     EXPECT_EQ(image.GetStride(), 8u);
-    ASSERT_EQ(image.SetPixelColor(1, 1, 5, 10, 15), 1); // index 5
+    ASSERT_EQ(image.SetPixelColor(1, 1, 5, 10, 15), 1);  // index 5
     ASSERT_EQ(image.SetPixelColor(2, 1, 12, 24, 36), 1); // index 12
     ASSERT_EQ(image.SetPixelColor(9, 1, 1, 2, 3), 1);    // index 1, high nibble of byte 4
     const std::uint8_t* row = image.GetRow(1);
     EXPECT_EQ(row, image.GetBits() + 8);
     EXPECT_EQ(row[0], 0x5C);
     EXPECT_EQ(row[4], 0x10);
-    // Rewriting one nibble keeps its neighbour.
     ASSERT_EQ(image.SetPixelColor(1, 1, 0, 0, 0), 1);
-    EXPECT_EQ(row[0], 0x0C);
+    EXPECT_EQ(row[0], 0x0C) << "rewriting one nibble keeps its neighbour";
     EXPECT_EQ(pixel(image, 2, 1), (Rgb{12, 24, 36}));
     EXPECT_EQ(pixel(image, 1, 2), (Rgb{0, 0, 0}));
 }
 
 TEST(BitmapImage, OneBitPixelsAreMostSignificantBitFirst)
 {
-    std::vector<RGBQUAD> table = {{0, 0, 0, 0}, {255, 255, 255, 0}};
     CBitmapImage image;
-    ASSERT_EQ(image.Create(9, 3, 1, table), 1);
+    ASSERT_EQ(image.Create(9, 3, 1, std::vector<RGBQUAD>{{0, 0, 0, 0}, {255, 255, 255, 0}}), 1);
     EXPECT_EQ(image.GetStride(), 4u);
     ASSERT_EQ(image.SetPixelColor(9, 2, 255, 255, 255), 1);
     ASSERT_EQ(image.SetPixelColor(1, 2, 255, 255, 255), 1);
@@ -98,22 +94,20 @@ TEST(BitmapImage, IndexedWritesStoreTheFirstMatchingEntryAndRefuseUnknownColours
     ASSERT_EQ(image.Create(5, 1, 8, table), 1);
     ASSERT_EQ(image.SetPixelColor(3, 1, 7, 14, 21), 1);
     EXPECT_EQ(image.GetRow(1)[2], 7);
-
     EXPECT_EQ(image.SetPixelColor(3, 1, 1, 1, 1), 0);
     EXPECT_EQ(image.GetRow(1)[2], 7) << "a refused colour leaves the pixel as it was";
-
     // The caller's table is searched instead of the image's own.
-    std::vector<RGBQUAD> grey(256);
-    for (int i = 0; i < 256; ++i)
-        grey[i] = RGBQUAD{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
-    ASSERT_EQ(image.SetPixelColorFromTable(4, 1, grey, 99, 99, 99), 1);
+    ASSERT_EQ(image.SetPixelColorFromTable(4, 1, ramp(256, true), 99, 99, 99), 1);
     EXPECT_EQ(image.GetRow(1)[3], 99);
-    EXPECT_EQ(image.SetPixelColorFromTable(4, 1, grey, 1, 2, 3), 0);
+    EXPECT_EQ(image.SetPixelColorFromTable(4, 1, ramp(256, true), 1, 2, 3), 0);
 }
 
-TEST(BitmapImage, EveryAccessorRefusesCoordinatesOutsideAndEmptyImages)
+TEST(BitmapImage, RefusesBadSizesCoordinatesOutsideAndEmptyImages)
 {
     CBitmapImage image;
+    for (auto [w, h, bits] : {std::tuple{0, 5, 24}, {5, -1, 8}, {5, 5, 16}, {5, 5, 2}, {70000, 70000, 24}})
+        EXPECT_EQ(image.Create(w, h, bits), 0) << w << "x" << h << "x" << bits; // the last: over 4 GiB
+    EXPECT_TRUE(image.IsEmpty());
     ASSERT_EQ(image.Create(3, 2, 24), 1);
     std::vector<std::uint8_t> before(image.GetBits(), image.GetBits() + image.GetBitsSize());
     std::uint8_t r, g, b;
@@ -131,26 +125,14 @@ TEST(BitmapImage, EveryAccessorRefusesCoordinatesOutsideAndEmptyImages)
     EXPECT_EQ(empty.GetColorTable(), nullptr);
     EXPECT_EQ(empty.GetColorCount(), 0u);
     EXPECT_EQ(empty.GetSize(), (std::pair{0, 0}));
-    std::array<std::uint32_t, 256> h{};
-    EXPECT_EQ(empty.ComputeHistogram(h, h, h), 0);
-}
-
-TEST(BitmapImage, CreateRefusesBadSizesAndDepths)
-{
-    CBitmapImage image;
-    EXPECT_EQ(image.Create(0, 5, 24), 0);
-    EXPECT_EQ(image.Create(5, -1, 8), 0);
-    EXPECT_EQ(image.Create(5, 5, 16), 0);
-    EXPECT_EQ(image.Create(5, 5, 2), 0);
-    EXPECT_EQ(image.Create(70000, 70000, 24), 0) << "more than 4 GiB of pixels";
-    EXPECT_TRUE(image.IsEmpty());
+    std::array<std::uint32_t, 256> hist{};
+    EXPECT_EQ(empty.ComputeHistogram(hist, hist, hist), 0);
 }
 
 TEST(BitmapImage, CopyKeepsHeaderAndPixelsButNotTheColourTable)
 {
-    auto table = ramp(256);
     CBitmapImage image;
-    ASSERT_EQ(image.Create(4, 3, 8, table), 1);
+    ASSERT_EQ(image.Create(4, 3, 8, ramp(256)), 1);
     ASSERT_EQ(image.SetPixelColor(2, 2, 9, 18, 27), 1);
     CBitmapImage copy(image);
     EXPECT_EQ(copy.GetSize(), image.GetSize());
@@ -164,12 +146,12 @@ TEST(BitmapImage, CopyKeepsHeaderAndPixelsButNotTheColourTable)
     std::uint8_t r, g, b;
     EXPECT_EQ(copy.GetPixelColor(2, 2, r, g, b), 0) << "index 9 lies beyond the copy's table";
 
-    // The copy restores the original's pixels.
+    // The copy restores the original's pixels; a short buffer is refused.
     ASSERT_EQ(image.SetPixelColor(2, 2, 0, 0, 0), 1);
     EXPECT_EQ(image.SetBits({copy.GetBits(), copy.GetBitsSize()}), 1);
     EXPECT_EQ(pixel(image, 2, 2), (Rgb{9, 18, 27}));
     EXPECT_EQ(image.SetBits({}), 1);
-    EXPECT_EQ(image.SetBits({copy.GetBits(), 3}), 0) << "a short buffer is refused";
+    EXPECT_EQ(image.SetBits({copy.GetBits(), 3}), 0);
     EXPECT_EQ(pixel(image, 2, 2), (Rgb{9, 18, 27}));
 }
 
@@ -181,12 +163,8 @@ TEST(BitmapImage, HistogramCountsEveryChannel)
     image.SetPixelColor(3, 2, 255, 1, 7);
     std::vector<std::uint32_t> red(256, 99), green(256, 99), blue(256, 99), shortRed(8, 99);
     ASSERT_EQ(image.ComputeHistogram(red, green, blue), 1);
-    EXPECT_EQ(red[0], 4u);
-    EXPECT_EQ(red[255], 2u);
-    EXPECT_EQ(green[0], 5u);
-    EXPECT_EQ(green[1], 1u);
-    EXPECT_EQ(blue[7], 2u);
-    EXPECT_EQ(blue[0], 4u);
+    EXPECT_EQ((std::array{red[0], red[255], green[0], green[1], blue[0], blue[7]}),
+              (std::array<std::uint32_t, 6>{4, 2, 5, 1, 4, 2}));
     ASSERT_EQ(image.ComputeHistogram(shortRed, green, blue), 1) << "a short array is not overrun";
     EXPECT_EQ(shortRed[0], 4u);
 }
