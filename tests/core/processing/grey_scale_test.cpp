@@ -6,51 +6,48 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
 
 namespace orvane {
 namespace {
 
-std::uint8_t greyOf(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+using Texts = std::vector<std::string>;
+
+/// A one-row 24-bit image of the given (r, g, b) pixels, converted; the
+/// grey levels it gets (each pixel must come out grey).
+std::vector<int> greyOf(std::vector<std::array<int, 3>> colours, RecordingPort& port)
 {
     CBitmapImage image;
-    image.Create(1, 1, 24);
-    image.SetPixelColor(1, 1, r, g, b);
-    SilentPort port;
+    image.Create(int(colours.size()), 1, 24);
+    for (int x = 1; x <= int(colours.size()); ++x)
+        image.SetPixelColor(x, 1, std::uint8_t(colours[x - 1][0]), std::uint8_t(colours[x - 1][1]),
+                            std::uint8_t(colours[x - 1][2]));
     EXPECT_EQ(ConvertToGreyScale(image, port), 1);
-    std::uint8_t outR = 0, outG = 0, outB = 0;
-    image.GetPixelColor(1, 1, outR, outG, outB);
-    EXPECT_TRUE(outR == outG && outG == outB);
-    return outR;
+    std::vector<int> levels;
+    for (int x = 1; x <= int(colours.size()); ++x) {
+        std::uint8_t r = 0, g = 0, b = 0;
+        image.GetPixelColor(x, 1, r, g, b);
+        EXPECT_TRUE(r == g && g == b) << x;
+        levels.push_back(r);
+    }
+    return levels;
 }
 
-TEST(GreyScaleTest, LevelsOfDirectColour)
+TEST(GreyScaleTest, LevelsOfDirectColourAndTheGreyRamp)
 {
-    EXPECT_EQ(greyOf(255, 255, 255), 255);
-    EXPECT_EQ(greyOf(1, 1, 1), 0);
-    EXPECT_EQ(greyOf(128, 128, 128), 127);
-    EXPECT_EQ(greyOf(254, 254, 254), 253);
-    EXPECT_EQ(greyOf(255, 0, 0), 76);
-    EXPECT_EQ(greyOf(0, 255, 0), 149);
-    EXPECT_EQ(greyOf(0, 0, 255), 29);
-    EXPECT_EQ(greyOf(127, 127, 127), 126);
-    EXPECT_EQ(greyOf(126, 126, 126), 126);
-}
-
-TEST(GreyScaleTest, GreyRampLosesALevelSixtyFiveTimes)
-{
-    CBitmapImage image;
-    image.Create(256, 1, 24);
+    RecordingPort port;
+    EXPECT_EQ(greyOf({{255, 255, 255}, {1, 1, 1}, {128, 128, 128}, {254, 254, 254}, {255, 0, 0}, {0, 255, 0},
+                      {0, 0, 255}, {127, 127, 127}, {126, 126, 126}},
+                     port),
+              (std::vector<int>{255, 0, 127, 253, 76, 149, 29, 126, 126}));
+    // The 8-bit ramp: every level stays or loses one, 65 of them lose one.
+    std::vector<std::array<int, 3>> ramp;
     for (int v = 0; v < 256; ++v)
-        image.SetPixelColor(v + 1, 1, std::uint8_t(v), std::uint8_t(v), std::uint8_t(v));
-    SilentPort port;
-    ConvertToGreyScale(image, port);
+        ramp.push_back({v, v, v});
+    const std::vector<int> levels = greyOf(ramp, port);
     int lower = 0;
     for (int v = 0; v < 256; ++v) {
-        std::uint8_t r = 0, g = 0, b = 0;
-        image.GetPixelColor(v + 1, 1, r, g, b);
-        EXPECT_TRUE(r == v || r == v - 1) << v;
-        lower += r == v - 1;
+        EXPECT_TRUE(levels[v] == v || levels[v] == v - 1) << v;
+        lower += levels[v] == v - 1;
     }
     EXPECT_EQ(lower, 65);
 }
@@ -68,15 +65,13 @@ TEST(GreyScaleTest, PaletteImageBecomesGreyRamp)
     RecordingPort port;
     ASSERT_EQ(ConvertToGreyScale(image, port), 1);
     EXPECT_EQ(image.GetBitCount(), 8);
-    EXPECT_EQ(image.GetRow(1)[0], 76);
-    EXPECT_EQ(image.GetRow(1)[1], 149);
-    EXPECT_EQ(image.GetRow(1)[2], 127);
+    EXPECT_EQ((std::array<int, 3>{top[0], top[1], top[2]}), (std::array<int, 3>{76, 149, 127}));
     const RGBQUAD* ramp = image.GetColorTable();
     for (int i = 0; i < 256; ++i)
         ASSERT_TRUE(ramp[i].rgbRed == i && ramp[i].rgbGreen == i && ramp[i].rgbBlue == i) << i;
     EXPECT_EQ(ramp[2].rgbReserved, 7);
     EXPECT_EQ(port.positions(), std::vector<int>({1, 2}));
-    EXPECT_EQ(port.progressTexts(), std::vector<std::string>({"Grey Scale", "Working..."}));
+    EXPECT_EQ(port.progressTexts(), Texts({"Grey Scale", "Working..."}));
 }
 
 TEST(GreyScaleTest, RefusesShallowImagesAndEmptyOnes)
@@ -86,7 +81,7 @@ TEST(GreyScaleTest, RefusesShallowImagesAndEmptyOnes)
     const std::vector<std::uint8_t> before(image.GetBits(), image.GetBits() + image.GetBitsSize());
     RecordingPort port;
     EXPECT_EQ(ConvertToGreyScale(image, port), 0);
-    EXPECT_EQ(port.messages(), std::vector<std::string>({"Image depth must be greater than 8 bits."}));
+    EXPECT_EQ(port.messages(), Texts({"Image depth must be greater than 8 bits."}));
     EXPECT_EQ(std::vector<std::uint8_t>(image.GetBits(), image.GetBits() + image.GetBitsSize()), before);
     CBitmapImage empty;
     RecordingPort none;
@@ -114,9 +109,8 @@ TEST(GreyScaleTest, CancelKeepsConvertedRows)
     EXPECT_EQ(port.positions(), std::vector<int>({1, 2}));
     EXPECT_EQ(port.events().back().kind, PortEvent::Kind::ProgressClose);
 
-    std::vector<RGBQUAD> table(256, RGBQUAD{0, 0, 255, 0});
     CBitmapImage palette;
-    palette.Create(2, 3, 8, table);
+    palette.Create(2, 3, 8, std::vector<RGBQUAD>(256, RGBQUAD{0, 0, 255, 0}));
     RecordingPort cancelAtOnce;
     cancelAtOnce.cancelFromCheck(1);
     EXPECT_EQ(ConvertToGreyScale(palette, cancelAtOnce), 1);

@@ -20,32 +20,25 @@ int connectivityNumber(const Grid& g, int r, int c, bool (*isInk)(std::uint8_t))
     return n;
 }
 
-struct EdgeFlags {
+bool isEdgePixel(const Grid& g, int r, int c)
+{
+    if (!g[r][c])
+        return false;
+    // The border as four (corner, side, corner) triples, clockwise from the north-west.
+    const int triples[4][3][2] = {{{-1, -1}, {-1, 0}, {-1, 1}}, {{-1, 1}, {0, 1}, {1, 1}},
+                                  {{1, 1}, {1, 0}, {1, -1}}, {{1, -1}, {0, -1}, {-1, -1}}};
     int t00 = 0, t01 = 0, t11 = 0, t01s = 0;
-    void checkTriple(int first, int middle, int last)
-    {
-        if (!middle && (!first || !last))
-            t00 = 1;
-        if (middle && (first || last))
-            t11 = 1;
+    for (const auto& t : triples) {
+        const bool first = g[r + t[0][0]][c + t[0][1]], middle = g[r + t[1][0]][c + t[1][1]],
+                   last = g[r + t[2][0]][c + t[2][1]];
+        t00 |= !middle && (!first || !last);
+        t11 |= middle && (first || last);
         if ((!first && middle) || (!middle && last)) {
             t01s = t01;
             t01 = 1;
         }
     }
-};
-
-bool isEdgePixel(const Grid& g, int r, int c)
-{
-    if (!g[r][c])
-        return false;
-    EdgeFlags f;
-    auto v = [&](int dr, int dc) { return g[r + dr][c + dc] ? 1 : 0; };
-    f.checkTriple(v(-1, -1), v(-1, 0), v(-1, 1));
-    f.checkTriple(v(-1, 1), v(0, 1), v(1, 1));
-    f.checkTriple(v(1, 1), v(1, 0), v(1, -1));
-    f.checkTriple(v(1, -1), v(0, -1), v(-1, -1));
-    return f.t00 && f.t11 && !f.t01s;
+    return t00 && t11 && !t01s;
 }
 
 /// Whether (r, c) is the end of a two-pixel 45-degree band: its only ink
@@ -72,6 +65,14 @@ bool isBandTip(const Grid& g, int r, int c)
                 return true;
         }
     return false;
+}
+
+/// Replaces every cell v of the grid with f(v).
+template <class F> void recode(Grid& g, F f)
+{
+    for (auto& row : g)
+        for (auto& v : row)
+            v = std::uint8_t(f(v));
 }
 
 bool nonZero(std::uint8_t v) { return v != 0; }
@@ -134,9 +135,7 @@ int RefZhangSuen(Grid& g, bool mended)
 {
     const std::size_t rows = g.size(), cols = g[0].size();
     Grid m(rows, std::vector<std::uint8_t>(cols, 0));
-    for (auto& row : g)
-        for (auto& v : row)
-            v = v != 255;
+    recode(g, [](std::uint8_t v) { return v != 255; });
     int passes = 0;
     bool changed;
     do {
@@ -165,18 +164,14 @@ int RefZhangSuen(Grid& g, bool mended)
     applyRemovals(g, m, mended);
     removeStaircase(g, m, false);
     applyRemovals(g, m, mended);
-    for (auto& row : g)
-        for (auto& v : row)
-            v = v > 0 ? 0 : 255;
+    recode(g, [](std::uint8_t v) { return v > 0 ? 0 : 255; });
     return passes;
 }
 
 int RefStentiford(Grid& g)
 {
     const int rows = int(g.size()), cols = int(g[0].size());
-    for (auto& row : g)
-        for (auto& v : row)
-            v = v == 255 ? 1 : 0;
+    recode(g, [](std::uint8_t v) { return v == 255; });
     auto inkCount = [&](int r, int c) {
         int n = 0;
         for (int k = 1; k <= 8; ++k)
@@ -214,22 +209,8 @@ int RefStentiford(Grid& g)
                     changed = true;
                 }
     } while (changed);
-    for (auto& row : g)
-        for (auto& v : row)
-            v = v > 0 ? 255 : 0;
+    recode(g, [](std::uint8_t v) { return v > 0 ? 255 : 0; });
     return iterations;
-}
-
-std::vector<std::vector<int>> InkMap(const CBitmapImage& image)
-{
-    std::vector<std::vector<int>> map(image.GetHeight(), std::vector<int>(image.GetWidth(), 0));
-    for (int y = 1; y <= image.GetHeight(); ++y)
-        for (int x = 1; x <= image.GetWidth(); ++x) {
-            std::uint8_t r = 0, g = 0, b = 0;
-            image.GetPixelColor(x, y, r, g, b);
-            map[y - 1][x - 1] = (r == 0 && g == 0 && b == 0) ? 1 : 0;
-        }
-    return map;
 }
 
 namespace {
@@ -310,24 +291,14 @@ Grid RefCanny(const CBitmapImage& image, float sigma, int high, int low)
                 f = std::fabs(xc) / std::fabs(yc);
                 g2 = gn(i - 1, j);
                 g4 = gn(i + 1, j);
-                if (xc * yc > 0) {
-                    g3 = gn(i + 1, j + 1);
-                    g1 = gn(i - 1, j - 1);
-                } else {
-                    g3 = gn(i + 1, j - 1);
-                    g1 = gn(i - 1, j + 1);
-                }
+                g1 = xc * yc > 0 ? gn(i - 1, j - 1) : gn(i - 1, j + 1);
+                g3 = xc * yc > 0 ? gn(i + 1, j + 1) : gn(i + 1, j - 1);
             } else {
                 f = std::fabs(yc) / std::fabs(xc);
                 g2 = gn(i, j + 1);
                 g4 = gn(i, j - 1);
-                if (xc * yc > 0) {
-                    g3 = gn(i - 1, j - 1);
-                    g1 = gn(i + 1, j + 1);
-                } else {
-                    g1 = gn(i - 1, j + 1);
-                    g3 = gn(i + 1, j - 1);
-                }
+                g1 = xc * yc > 0 ? gn(i + 1, j + 1) : gn(i - 1, j + 1);
+                g3 = xc * yc > 0 ? gn(i - 1, j - 1) : gn(i + 1, j - 1);
             }
             if ((1 - f) * g2 + f * g1 < g && (1 - f) * g4 + f * g3 < g)
                 M[i][j] = double(g) * 20 <= 255 ? std::uint8_t(double(g) * 20) : 255;

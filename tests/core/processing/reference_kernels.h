@@ -25,9 +25,6 @@ int RefZhangSuen(Grid& g, bool mended);
 /// Stentiford as described, full scans. Returns the number of iterations.
 int RefStentiford(Grid& g);
 
-/// The black pixels of an image as a 0/1 map [y - 1][x - 1].
-std::vector<std::vector<int>> InkMap(const CBitmapImage& image);
-
 /// Canny edge detection, cell by cell, returning the final image grid
 /// (R x C, 0 edge, 255 none) before it is written back.
 Grid RefCanny(const CBitmapImage& image, float sigma, int high, int low);

@@ -5,49 +5,54 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace orvane {
 namespace {
 
-struct Rgb {
-    std::uint8_t r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
+using Rgb = std::array<int, 3>;
 
-Rgb pixel(const CBitmapImage& image, int x, int y)
-{
-    Rgb c{0, 0, 0};
-    image.GetPixelColor(x, y, c.r, c.g, c.b);
-    return c;
-}
-
-CBitmapImage direct(std::initializer_list<Rgb> colours)
+/// A 24-bit image one pixel wide or high holding these colours.
+CBitmapImage direct(std::vector<Rgb> colours, bool column = false)
 {
     CBitmapImage image;
-    image.Create(int(colours.size()), 1, 24);
-    int x = 1;
-    for (const Rgb& c : colours)
-        image.SetPixelColor(x++, 1, c.r, c.g, c.b);
+    const int n = int(colours.size());
+    image.Create(column ? 1 : n, column ? n : 1, 24);
+    for (int k = 1; k <= n; ++k) {
+        const Rgb& c = colours[k - 1];
+        image.SetPixelColor(column ? 1 : k, column ? k : 1, std::uint8_t(c[0]), std::uint8_t(c[1]),
+                            std::uint8_t(c[2]));
+    }
     return image;
 }
 
+std::vector<Rgb> pixels(const CBitmapImage& image)
+{
+    std::vector<Rgb> result;
+    for (int y = 1; y <= image.GetHeight(); ++y)
+        for (int x = 1; x <= image.GetWidth(); ++x) {
+            std::uint8_t r = 0, g = 0, b = 0;
+            image.GetPixelColor(x, y, r, g, b);
+            result.push_back({r, g, b});
+        }
+    return result;
+}
+
 const std::uint32_t kBlack = PackColor(0, 0, 0), kWhite = PackColor(255, 255, 255);
+const Rgb white = {255, 255, 255};
 
 TEST(ThresholdTest, DirectColourComparesPackedValues)
 {
     CBitmapImage image = direct({{255, 255, 50}, {200, 200, 200}, {100, 100, 100}, {0, 0, 101}});
     SilentPort port;
     ASSERT_EQ(Threshold(image, port, kBlack, PackColor(100, 100, 100)), 1);
-    EXPECT_EQ(pixel(image, 1, 1), (Rgb{255, 255, 50}));
-    EXPECT_EQ(pixel(image, 2, 1), (Rgb{255, 255, 255}));
-    EXPECT_EQ(pixel(image, 3, 1), (Rgb{100, 100, 100}));
-    EXPECT_EQ(pixel(image, 4, 1), (Rgb{255, 255, 255})); // blue 101 decides
+    // (255, 255, 50) packs below (100, 100, 100); blue 101 decides the last.
+    EXPECT_EQ(pixels(image), (std::vector<Rgb>{{255, 255, 50}, white, {100, 100, 100}, white}));
     CBitmapImage all = direct({{1, 2, 3}, {0, 0, 0}, {255, 255, 255}});
-    const std::vector<std::uint8_t> before(all.GetBits(), all.GetBits() + all.GetBitsSize());
     Threshold(all, port, kBlack, kWhite);
-    EXPECT_EQ(std::vector<std::uint8_t>(all.GetBits(), all.GetBits() + all.GetBitsSize()), before);
+    EXPECT_EQ(pixels(all), (std::vector<Rgb>{{1, 2, 3}, {0, 0, 0}, white}));
     Threshold(all, port, PackColor(0, 0, 200), PackColor(0, 0, 100)); // lower above upper
-    for (int x = 1; x <= 3; ++x)
-        EXPECT_EQ(pixel(all, x, 1), (Rgb{255, 255, 255}));
+    EXPECT_EQ(pixels(all), (std::vector<Rgb>{white, white, white}));
 }
 
 TEST(ThresholdTest, PaletteComparesEachChannel)
@@ -74,15 +79,11 @@ TEST(ThresholdTest, PaletteComparesEachChannel)
 
 TEST(ThresholdTest, CancelLeavesLaterRowsAndEmptyFails)
 {
-    CBitmapImage image;
-    image.Create(1, 3, 24);
-    for (int y = 1; y <= 3; ++y)
-        image.SetPixelColor(1, y, 200, 200, 200);
+    CBitmapImage image = direct({{200, 200, 200}, {200, 200, 200}, {200, 200, 200}}, true);
     RecordingPort port;
     port.cancelFromCheck(2);
     EXPECT_EQ(Threshold(image, port, kBlack, PackColor(100, 100, 100)), 1);
-    EXPECT_EQ(pixel(image, 1, 1), (Rgb{255, 255, 255}));
-    EXPECT_EQ(pixel(image, 1, 2), (Rgb{200, 200, 200}));
+    EXPECT_EQ(pixels(image), (std::vector<Rgb>{white, {200, 200, 200}, {200, 200, 200}}));
     EXPECT_EQ(port.positions(), std::vector<int>({1}));
     CBitmapImage empty;
     EXPECT_EQ(Threshold(empty, port, kBlack, kWhite), 0);
