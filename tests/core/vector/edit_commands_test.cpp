@@ -2,34 +2,16 @@
 // ask the view to repaint.
 #include "vector/edit_commands.h"
 
-#include "port/recording_port.h"
-#include "port/settings.h"
+#include "vector_fixture.h"
 
 #include <gtest/gtest.h>
-
-#include <initializer_list>
-#include <utility>
 
 namespace orvane {
 namespace {
 
 using Texts = std::vector<std::string>;
-
-PointList list(std::initializer_list<std::pair<double, double>> points)
-{
-    PointList p;
-    for (auto [x, y] : points)
-        p.append(x, y);
-    return p;
-}
-
-std::vector<int> ids(const CLineStore& store)
-{
-    std::vector<int> result;
-    for (const auto& line : store.lines())
-        result.push_back(line->m_nId);
-    return result;
-}
+using test::ids;
+using test::toList;
 
 /// Lines 1, 2 and 4 (line 3 deleted): a staircase that is nearly straight,
 /// a line heading up the image with a kink (its bearings near 0 and 360
@@ -38,10 +20,10 @@ std::vector<int> ids(const CLineStore& store)
 struct EditFixture : ::testing::Test {
     EditFixture()
     {
-        store.AddLine(list({{0, 0}, {5, 0}, {6, 1}, {10, 1}}));
-        store.AddLine(list({{30, 10}, {31, 5}, {30, 0}}));
-        store.AddLine(list({{0, 40}, {1, 40}}));
-        store.AddLine(list({{2, 50}, {8, 50}}));
+        store.AddLine(toList({{0, 0}, {5, 0}, {6, 1}, {10, 1}}));
+        store.AddLine(toList({{30, 10}, {31, 5}, {30, 0}}));
+        store.AddLine(toList({{0, 40}, {1, 40}}));
+        store.AddLine(toList({{2, 50}, {8, 50}}));
         store.DeleteLine(3);
     }
     std::vector<std::uint32_t> selected() const { return selection.m_selection; }
@@ -177,7 +159,7 @@ TEST_F(EditFixture, ProgramDecidesAsksAboutStraightLinesOnly)
 
 TEST_F(EditFixture, NoSkipsOneLineAndCancelEndsTheCommand)
 {
-    store.AddLine(list({{0, 60}, {5, 60}, {6, 61}, {10, 61}})); // 5, also nearly straight
+    store.AddLine(toList({{0, 60}, {5, 60}, {6, 61}, {10, 61}})); // 5, also nearly straight
     selection.m_selection = {1, 5};
     port.scriptAnswers({MessageAnswer::No, MessageAnswer::Yes});
     OnPolyToStraight(port, store, selection, settings);
@@ -187,7 +169,7 @@ TEST_F(EditFixture, NoSkipsOneLineAndCancelEndsTheCommand)
     EXPECT_EQ(port.statusTexts(), (Texts{"Working... ", "Cancelled. ", "Poly to Straight Line done. "}));
 
     port.clear();
-    store.AddLine(list({{0, 70}, {5, 70}, {6, 71}, {10, 71}})); // 6
+    store.AddLine(toList({{0, 70}, {5, 70}, {6, 71}, {10, 71}})); // 6
     selection.m_selection = {6, 1};
     port.scriptAnswers({MessageAnswer::Cancel});
     OnPolyToStraight(port, store, selection, settings);
@@ -229,7 +211,7 @@ TEST_F(EditFixture, SplineSmoothsSelectedLinesAndRepaintsTheWholeView)
     EXPECT_TRUE(OnSplineSmooth(port, store, selection).empty());
     EXPECT_TRUE(port.events().empty());
 
-    store.AddLine(list({{0, 0}, {1, 2}, {2, 0}, {3, 2}, {4, 0}})); // 5
+    store.AddLine(toList({{0, 0}, {1, 2}, {2, 0}, {3, 2}, {4, 0}})); // 5
     selection.m_selection = {9, 5, 1};
     Repaint repaint = OnSplineSmooth(port, store, selection);
     EXPECT_TRUE(repaint.wholeView);

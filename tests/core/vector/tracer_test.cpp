@@ -2,7 +2,7 @@
 // point order and the tracer's messages.
 #include "vector/tracer.h"
 
-#include "trace_fixture.h"
+#include "vector_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,61 +13,46 @@ using test::drawing;
 using test::Points;
 using test::TraceRun;
 
-std::vector<Points> trace(const std::vector<std::string>& rows)
+TEST(Tracer, ExamplesGiveTheirLinesInOrderFromTheirLaterEnd)
 {
-    TraceRun run;
-    run.run(drawing(rows));
-    EXPECT_EQ(run.result, 1);
-    EXPECT_TRUE(run.port.messages().empty());
-    EXPECT_EQ(run.unwritten, 0u) << "every line of a clean drawing is written";
-    return run.lines();
-}
-
-TEST(Tracer, IsolatedPixelMakesNoLine)
-{
-    EXPECT_TRUE(trace({"...", ".#.", "..."}).empty());
-}
-
-TEST(Tracer, StraightRunsAreWrittenFromTheirLaterEnd)
-{
-    EXPECT_EQ(trace({".....", ".....", ".....", ".....", ".###.", "....."}),
-              (std::vector<Points>{{{3, 4}, {1, 4}}}));
-    EXPECT_EQ(trace({".#.", ".#.", ".#.", ".#."}), (std::vector<Points>{{{1, 3}, {1, 0}}}));
-    EXPECT_EQ(trace({"#...", ".#..", "..#.", "...."}), (std::vector<Points>{{{2, 2}, {0, 0}}}));
-    EXPECT_EQ(trace({"...#", "..#.", ".#..", "#..."}), (std::vector<Points>{{{0, 3}, {3, 0}}}));
-}
-
-TEST(Tracer, ThinnedLTurnsThroughItsDiagonalStep)
-{
-    // The corner of a thinned L is a diagonal step: both of its pixels are
-    // bends, so the line has the lower end, two corner vertices and the left end.
-    EXPECT_EQ(trace({"###..", "...#.", "...#.", "...#."}), (std::vector<Points>{{{3, 3}, {3, 1}, {2, 0}, {0, 0}}}));
-    // A right-angled corner makes the pixel before it a junction instead
-    // (W, E and SE are set); the corner itself is a bend and the pixel below
-    // it, touching the junction diagonally, a junction too.
-    EXPECT_EQ(trace({"###", "..#", "..#"}),
-              (std::vector<Points>{{{1, 0}, {0, 0}}, {{2, 1}, {2, 0}, {1, 0}}, {{2, 2}, {2, 1}}}));
-}
-
-TEST(Tracer, DiamondRingClosesAtTheJoinPixel)
-{
-    EXPECT_EQ(trace({".#.", "#.#", ".#."}), (std::vector<Points>{{{1, 2}, {2, 1}, {1, 0}, {0, 1}, {1, 2}}}));
-}
-
-TEST(Tracer, TeeSplitsIntoFourLinesAtItsJunctions)
-{
-    EXPECT_EQ(trace({"###", ".#.", ".#."}),
-              (std::vector<Points>{{{1, 0}, {0, 0}}, {{2, 0}, {1, 0}}, {{1, 1}, {1, 0}}, {{1, 2}, {1, 1}}}));
-}
-
-TEST(Tracer, LineBegunInItsMiddleIsWrittenOnceBothEndsAreKnown)
-{
-    // The top pixel has two outgoing branches (SW and SE): a vertex with two
-    // tips. The left end comes first but the right branch is still open; the
-    // line is written from the right end, made last.
-    EXPECT_EQ(trace({"..#..", ".#.#.", "#...#"}), (std::vector<Points>{{{4, 2}, {2, 0}, {0, 2}}}));
-    // A V whose branches meet at the bottom closes the line by a join.
-    EXPECT_EQ(trace({"#...#", ".#.#.", "..#.."}), (std::vector<Points>{{{0, 0}, {2, 2}, {4, 0}}}));
+    struct Case { const char* what; std::vector<std::string> rows; std::vector<Points> lines; };
+    const Case cases[] = {
+        {"isolated pixel", {"...", ".#.", "..."}, {}},
+        {"east run", {".....", ".....", ".###.", "....."}, {{{3, 2}, {1, 2}}}},
+        {"single row", {".###."}, {{{3, 0}, {1, 0}}}},
+        {"south run", {".#.", ".#.", ".#.", ".#."}, {{{1, 3}, {1, 0}}}},
+        {"south-east run", {"#...", ".#..", "..#.", "...."}, {{{2, 2}, {0, 0}}}},
+        {"south-west run", {"...#", "..#.", ".#..", "#..."}, {{{0, 3}, {3, 0}}}},
+        // The corner of a thinned L is a diagonal step: both of its pixels
+        // are bends, so the line has the lower end, two corner vertices and
+        // the left end.
+        {"thinned L", {"###..", "...#.", "...#.", "...#."}, {{{3, 3}, {3, 1}, {2, 0}, {0, 0}}}},
+        // A right-angled corner makes the pixel before it a junction instead
+        // (W, E and SE are set); the corner itself is a bend and the pixel
+        // below it, touching the junction diagonally, a junction too.
+        {"right-angled L", {"###", "..#", "..#"}, {{{1, 0}, {0, 0}}, {{2, 1}, {2, 0}, {1, 0}}, {{2, 2}, {2, 1}}}},
+        {"diamond ring closes at the join pixel", {".#.", "#.#", ".#."}, {{{1, 2}, {2, 1}, {1, 0}, {0, 1}, {1, 2}}}},
+        {"T splits at its junctions",
+         {"###", ".#.", ".#."},
+         {{{1, 0}, {0, 0}}, {{2, 0}, {1, 0}}, {{1, 1}, {1, 0}}, {{1, 2}, {1, 1}}}},
+        // The top pixel has two outgoing branches (SW and SE): a vertex with
+        // two tips. The left end comes first but the right branch is still
+        // open; the line is written from the right end, made last.
+        {"line begun in its middle", {"..#..", ".#.#.", "#...#"}, {{{4, 2}, {2, 0}, {0, 2}}}},
+        {"V closed by a join", {"#...#", ".#.#.", "..#.."}, {{{0, 0}, {2, 2}, {4, 0}}}},
+        // Its branches join at the bottom pixel; the closed line starts and ends there.
+        {"ring begun in its middle",
+         {"..#..", ".#.#.", "#...#", ".#.#.", "..#.."},
+         {{{2, 4}, {4, 2}, {2, 0}, {0, 2}, {2, 4}}}},
+    };
+    for (const Case& c : cases) {
+        TraceRun run;
+        run.run(drawing(c.rows));
+        EXPECT_EQ(run.result, 1) << c.what;
+        EXPECT_TRUE(run.port.messages().empty()) << c.what;
+        EXPECT_EQ(run.unwritten, 0u) << c.what << ": every line of a clean drawing is written";
+        EXPECT_EQ(run.lines(), c.lines) << c.what;
+    }
 }
 
 TEST(Tracer, CrowdedPixelStopsTheRunWithItsPositionAndKeepsEarlierLines)
@@ -100,8 +85,7 @@ TEST(Tracer, EmptySlotWarnsAndRestartsTheLineAtTheBend)
     ASSERT_EQ(tracer.begin(5), 1);
     tracer.row = 2;
     tracer.nCol = 3;
-    tracer.N = 1;
-    tracer.E = 1;
+    tracer.N = tracer.E = 1;
     EXPECT_EQ(tracer.process_pixel(2), 1);
     EXPECT_EQ(port.messages(),
               (std::vector<std::string>{"Warning! v_list[nCol].center is NULL!", "WARNING! extend line:  p is NULL\n"}));
@@ -117,17 +101,6 @@ TEST(Tracer, EmptySlotWarnsAndRestartsTheLineAtTheBend)
     EXPECT_EQ(sink.stored, 0);
     // The restarted line (end, tip, new tip) was never finished.
     EXPECT_EQ(tracer.end(), 3u);
-}
-
-TEST(Tracer, RingBegunInItsMiddleClosesWhereItsBranchesMeet)
-{
-    // The top pixel starts two branches; they join at the bottom pixel and
-    // the closed line starts and ends there.
-    TraceRun run;
-    run.run(drawing({"..#..", ".#.#.", "#...#", ".#.#.", "..#.."}));
-    EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.lines(), (std::vector<Points>{{{2, 4}, {4, 2}, {2, 0}, {0, 2}, {2, 4}}}));
-    EXPECT_EQ(run.unwritten, 0u);
 }
 
 } // namespace
