@@ -9,14 +9,17 @@
 // - float data: Sx smoothed along rows, Sy along columns, Dx the derivative
 //   of Sx along rows, Dy of Sy along columns. Sums are single precision, the
 //   taps are added in order k = 1, 2, ... and indices wrap around the grid.
-//   Sy, Dx and Dy are grids; Dx needs only the same row of Sx, so Sx is
-//   kept one row at a time.
+//   None of them is kept whole: non-maximum suppression needs three rows of
+//   Dx and Dy at a time, a row of Dx needs one row of Sx (one image row),
+//   and a row of Dy the rows of Sy within the mask's reach, which are kept
+//   in a small ring (plus the rows near the edges, which wrap around).
 //
-// The loops run a whole row at a time (the compiler may vectorise them) but
-// each cell's sum is formed in exactly the order of the formula, so results
-// are the same as cell by cell. A check for a cancel is asked before each
-// row and before each tap of the smoothing and derivative sums; as nothing
-// observable happens between the taps of a row, they are asked in one go.
+// The loops run a whole row at a time, four cells at once, but each cell's
+// value is formed with exactly the operations and order of the formula, so
+// results are the same as cell by cell. Nothing observable happens between
+// the cancel checks of the smoothing and derivative stages, so those checks
+// (before each row and each tap) are asked in their order before the values
+// are formed.
 #include "processing/canny_edge.h"
 
 #include "image/bitmap_image.h"
@@ -109,22 +112,19 @@ public:
             }
             m_dgau[i] = DGauss(float(i), sigma);
         }
-        // Dx needs only the same row of Sx, so each Sx row is differentiated
-        // as soon as it is smoothed and Sx is never kept whole.
-        std::unique_ptr<FloatGrid> sy = floatGrid();
-        std::unique_ptr<FloatGrid> dx = sy ? floatGrid() : nullptr, dy = dx ? floatGrid() : nullptr;
-        if (!dy)
+        // Nothing observable happens between the checks of the smoothing and
+        // derivative stages, so they are asked first, in their order (before
+        // each row and each tap of Sx/Sy, Dx and Dy), and the values are then
+        // formed row by row as non-maximum suppression reaches them. Sy rows
+        // are kept only while Dy may need them, so no whole float grid is
+        // ever made.
+        for (int stage = 0; stage < 3; ++stage)
+            for (int i = 1; i <= m_rows - 2; ++i)
+                if (checkRowAndTaps())
+                    return Outcome::Cancelled;
+        if (!prepareSyRows())
             return Outcome::NoMemory;
-        if (!smooth(*sy, *dx))
-            return Outcome::Cancelled;
-        // The checks of the Dx stage (its values were formed with Sx).
-        for (int i = 1; i <= m_rows - 2; ++i)
-            if (checkRowAndTaps())
-                return Outcome::Cancelled;
-        if (!derivativeAlongColumns(*sy, *dy))
-            return Outcome::Cancelled;
-        sy.reset();
-        suppressNonMaxima(*dx, *dy);
+        suppressNonMaxima();
         return m_progress.cancelled() ? Outcome::Cancelled : Outcome::Done;
     }
 
@@ -140,8 +140,9 @@ public:
         for (int i = 1; i <= m_rows - 2; ++i) {
             if (m_progress.check())
                 break;
+            const std::uint8_t* strength = m_m[i];
             for (int j = 1; j <= m_cols - 2; ++j)
-                if (m_m[i][j] >= high)
+                if (strength[j] >= high)
                     traceEdge(i, j, low);
         }
         for (int i = 1; i <= m_rows - 2; ++i) {
@@ -154,13 +155,13 @@ public:
     }
 
 private:
-    std::unique_ptr<FloatGrid> floatGrid()
+    std::unique_ptr<FloatGrid> floatGrid(int rows)
     {
         const int index = m_floatGrids++;
         FloatGridFaultInjector fault;
         if (m_fault)
             fault = [this, index](int part) { return m_fault(index, part); };
-        return F2D(m_port, m_rows, m_cols, fault);
+        return F2D(m_port, rows, m_cols, fault);
     }
 
     /// The taps of one row of a sum, asked in one go. True once cancelled.
@@ -185,87 +186,128 @@ private:
             out[pad + j] = in[j];
     }
 
-    /// Sy into its grid, and each row of Sx straight into its row of Dx.
-    bool smooth(FloatGrid& sy, FloatGrid& dx)
+    // Sy, the image grid smoothed along the columns, is read by Dy at rows
+    // r - k .. r + k, wrapping around the picture. Rows within `m_band` of
+    // the top or bottom edge are made once and kept, as the rows at the
+    // other edge wrap round to them; the others live in a ring of rows that
+    // follows the suppression down the picture.
+
+    /// Makes the row store (through F2D) and the rows near both edges.
+    bool prepareSyRows()
     {
+        m_band = std::max(0, m_width - 1);
+        m_ringSize = 2 * m_band + 2;
+        m_slotOfRow.assign(std::size_t(m_rows), -1);
+        int kept = 0;
+        for (int r = 1; r <= m_rows - 2; ++r)
+            if (r <= m_band || r >= m_rows - 1 - m_band)
+                m_slotOfRow[std::size_t(r)] = kept++;
+        m_ringStart = kept;
+        m_syStore = floatGrid(kept + m_ringSize);
+        if (!m_syStore)
+            return false;
+        m_ringRow.assign(std::size_t(m_ringSize), -1);
+        m_zeroRow.assign(std::size_t(m_cols), 0.0f);
+        for (int r = 1; r <= m_rows - 2; ++r)
+            if (m_slotOfRow[std::size_t(r)] >= 0)
+                smoothColumn(r, (*m_syStore)[m_slotOfRow[std::size_t(r)]]);
+        return true;
+    }
+
+    /// Row r of Sy (0 outside the interior rows).
+    const float* syRow(int r)
+    {
+        if (r < 1 || r > m_rows - 2)
+            return m_zeroRow.data();
+        if (m_slotOfRow[std::size_t(r)] >= 0)
+            return (*m_syStore)[m_slotOfRow[std::size_t(r)]];
+        const int slot = r % m_ringSize;
+        float* row = (*m_syStore)[m_ringStart + slot];
+        if (m_ringRow[std::size_t(slot)] != r) {
+            smoothColumn(r, row);
+            m_ringRow[std::size_t(slot)] = r;
+        }
+        return row;
+    }
+
+    /// Sy[r] = gau[0] x I[r] + sum over k of gau[k] x (I[r - k] + I[r + k]).
+    void smoothColumn(int r, float* out) const
+    {
+        out[0] = out[m_cols - 1] = 0.0f;
+        const std::uint8_t* in = m_i[r];
+        for (int j = 1; j <= m_cols - 2; ++j)
+            out[j] = m_gau[0] * float(in[j]);
+        for (int k = 1; k < m_width; ++k) {
+            const float gk = m_gau[k];
+            const std::uint8_t* above = m_i[wrap(r - k, m_rows)];
+            const std::uint8_t* below = m_i[wrap(r + k, m_rows)];
+            int j = 1;
+            for (; j + 3 <= m_cols - 2; j += 4) {
+                const Floats4 pair = __builtin_convertvector(widen4(above + j) + widen4(below + j), Floats4);
+                store4(out + j, load4<Floats4>(out + j) + gk * pair);
+            }
+            for (; j <= m_cols - 2; ++j)
+                out[j] = out[j] + gk * float(int(above[j]) + int(below[j]));
+        }
+    }
+
+    /// Row r of Dx: the image row smoothed along the row (Sx, 0 outside the
+    /// interior), then differentiated along it. Rows 0 and R - 1 are 0.
+    void dxRow(int r, float* out)
+    {
+        std::fill(out, out + m_cols, 0.0f);
+        if (r < 1 || r > m_rows - 2)
+            return;
         const int taps = m_width;
         const int pad = std::max(0, taps - 1);
-        std::vector<int> extended;
-        std::vector<float> sxRow(std::size_t(m_cols), 0.0f), sxExtended;
-        for (int i = 1; i <= m_rows - 2; ++i) {
-            if (checkRowAndTaps())
-                return false;
-            const std::uint8_t* in = m_i[i];
-            extendRow(in, extended, pad);
-            float* outX = sxRow.data();
-            float* outY = sy[i];
-            for (int j = 1; j <= m_cols - 2; ++j) {
-                outX[j] = m_gau[0] * float(in[j]);
-                outY[j] = outX[j];
+        const std::uint8_t* in = m_i[r];
+        extendRow(in, m_extended, pad);
+        float* sx = m_sxRow.data();
+        for (int j = 1; j <= m_cols - 2; ++j)
+            sx[j] = m_gau[0] * float(in[j]);
+        const int* e = m_extended.data() + pad;
+        for (int k = 1; k < taps; ++k) {
+            const float gk = m_gau[k];
+            int j = 1;
+            for (; j + 3 <= m_cols - 2; j += 4) {
+                const Floats4 pair = __builtin_convertvector(load4<Ints4>(e + j - k) + load4<Ints4>(e + j + k), Floats4);
+                store4(sx + j, load4<Floats4>(sx + j) + gk * pair);
             }
-            const int* e = extended.data() + pad;
-            for (int k = 1; k < taps; ++k) {
-                const float gk = m_gau[k];
-                const std::uint8_t* above = m_i[wrap(i - k, m_rows)];
-                const std::uint8_t* below = m_i[wrap(i + k, m_rows)];
-                int j = 1;
-                for (; j + 3 <= m_cols - 2; j += 4) {
-                    const Floats4 pairX = __builtin_convertvector(load4<Ints4>(e + j - k) + load4<Ints4>(e + j + k), Floats4);
-                    const Floats4 pairY = __builtin_convertvector(widen4(above + j) + widen4(below + j), Floats4);
-                    store4(outX + j, load4<Floats4>(outX + j) + gk * pairX);
-                    store4(outY + j, load4<Floats4>(outY + j) + gk * pairY);
-                }
-                for (; j <= m_cols - 2; ++j) {
-                    outX[j] = outX[j] + gk * float(e[j - k] + e[j + k]);
-                    outY[j] = outY[j] + gk * float(int(above[j]) + int(below[j]));
-                }
-            }
-            // Dx of this row; Sx is 0 outside the interior.
-            extendRow(outX, sxExtended, pad);
-            const float* sxe = sxExtended.data() + pad;
-            float* out = dx[i];
-            for (int j = 1; j <= m_cols - 2; ++j)
-                out[j] = 0.0f;
-            for (int k = 1; k < taps; ++k) {
-                const float dk = m_dgau[k];
-                int j = 1;
-                for (; j + 3 <= m_cols - 2; j += 4)
-                    store4(out + j, load4<Floats4>(out + j) +
-                                        dk * (load4<Floats4>(sxe + j - k) - load4<Floats4>(sxe + j + k)));
-                for (; j <= m_cols - 2; ++j)
-                    out[j] = out[j] + dk * (sxe[j - k] - sxe[j + k]);
-            }
+            for (; j <= m_cols - 2; ++j)
+                sx[j] = sx[j] + gk * float(e[j - k] + e[j + k]);
         }
-        return true;
+        extendRow(sx, m_sxExtended, pad);
+        const float* sxe = m_sxExtended.data() + pad;
+        for (int k = 1; k < taps; ++k) {
+            const float dk = m_dgau[k];
+            int j = 1;
+            for (; j + 3 <= m_cols - 2; j += 4)
+                store4(out + j, load4<Floats4>(out + j) + dk * (load4<Floats4>(sxe + j - k) - load4<Floats4>(sxe + j + k)));
+            for (; j <= m_cols - 2; ++j)
+                out[j] = out[j] + dk * (sxe[j - k] - sxe[j + k]);
+        }
     }
 
-    bool derivativeAlongColumns(const FloatGrid& s, FloatGrid& d)
+    /// Row r of Dy: Sy differentiated along the columns. Rows 0 and R - 1 are 0.
+    void dyRow(int r, float* out)
     {
-        const int taps = m_width;
-        for (int i = 1; i <= m_rows - 2; ++i) {
-            if (checkRowAndTaps())
-                return false;
-            float* out = d[i];
-            for (int j = 1; j <= m_cols - 2; ++j)
-                out[j] = 0.0f;
-            for (int k = 1; k < taps; ++k) {
-                const float dk = m_dgau[k];
-                const float* above = s[wrap(i - k, m_rows)];
-                const float* below = s[wrap(i + k, m_rows)];
-                int j = 1;
-                for (; j + 3 <= m_cols - 2; j += 4)
-                    store4(out + j, load4<Floats4>(out + j) + dk * (load4<Floats4>(above + j) - load4<Floats4>(below + j)));
-                for (; j <= m_cols - 2; ++j)
-                    out[j] = out[j] + dk * (above[j] - below[j]);
-            }
+        std::fill(out, out + m_cols, 0.0f);
+        if (r < 1 || r > m_rows - 2)
+            return;
+        for (int k = 1; k < m_width; ++k) {
+            const float dk = m_dgau[k];
+            const float* above = syRow(wrap(r - k, m_rows));
+            const float* below = syRow(wrap(r + k, m_rows));
+            int j = 1;
+            for (; j + 3 <= m_cols - 2; j += 4)
+                store4(out + j, load4<Floats4>(out + j) + dk * (load4<Floats4>(above + j) - load4<Floats4>(below + j)));
+            for (; j <= m_cols - 2; ++j)
+                out[j] = out[j] + dk * (above[j] - below[j]);
         }
-        return true;
     }
 
-    static void normRow(const FloatGrid& dx, const FloatGrid& dy, int r, float* out, int cols)
+    static void normRow(const float* x, const float* y, float* out, int cols)
     {
-        const float* x = dx[r];
-        const float* y = dy[r];
         int j = 0;
         for (; j + 3 < cols; j += 4) {
             const Floats4 a = load4<Floats4>(x + j), b = load4<Floats4>(y + j);
@@ -277,59 +319,106 @@ private:
             out[j] = Norm(x[j], y[j]);
     }
 
-    void suppressNonMaxima(const FloatGrid& dx, const FloatGrid& dy)
+    /// The scaled magnitude stored at a local maximum: the integer part of
+    /// g x 20, at most 255 (g x 20 is exact in double precision).
+    static std::uint8_t scaledMagnitude(float g)
     {
-        // The gradient magnitudes of rows i - 1, i and i + 1.
-        std::vector<float> norms(3 * std::size_t(m_cols));
-        float* above = norms.data();
-        float* here = above + m_cols;
-        float* below = here + m_cols;
-        normRow(dx, dy, 0, above, m_cols);
-        normRow(dx, dy, 1, here, m_cols);
+        return std::uint8_t(int(std::min(double(g) * 20.0, 255.0)));
+    }
+
+    /// Non-maximum suppression of one cell. The neighbours compared are the
+    /// two along the gradient (interpolated between an axis neighbour and a
+    /// diagonal one by f); the choices are made by selection rather than by
+    /// branching, as the gradient directions of a scan are close to random.
+    /// "|x| < 0.01" (a double) holds for a float exactly when |x| <= 0.01f.
+    static std::uint8_t suppressOne(float xc, float yc, const float* above, const float* here, const float* below,
+                                    int j)
+    {
+        const float ax = std::fabs(xc), ay = std::fabs(yc);
+        if (ax <= 0.01f && ay <= 0.01f)
+            return 0;
+        const bool steep = ay > ax;
+        const bool same = xc * yc > 0;
+        const float f = steep ? ax / ay : ay / ax;
+        const float g = here[j];
+        const float g2 = steep ? above[j] : here[j + 1];
+        const float g4 = steep ? below[j] : here[j - 1];
+        const float g1 = steep ? (same ? above[j - 1] : above[j + 1]) : (same ? below[j + 1] : above[j + 1]);
+        const float g3 = steep ? (same ? below[j + 1] : below[j - 1]) : (same ? above[j - 1] : below[j - 1]);
+        const bool maximum = ((1.0f - f) * g2 + f * g1 < g) & ((1.0f - f) * g4 + f * g3 < g);
+        return maximum ? scaledMagnitude(g) : 0;
+    }
+
+    /// suppressOne for cells j .. j + 3, lane by lane the same operations.
+    static void suppress4(const float* xr, const float* yr, const float* above, const float* here, const float* below,
+                          std::uint8_t* out, int j)
+    {
+        const Floats4 xc = load4<Floats4>(xr + j), yc = load4<Floats4>(yr + j);
+        const Floats4 zero = {0, 0, 0, 0};
+        const Floats4 ax = xc < zero ? -xc : xc, ay = yc < zero ? -yc : yc;
+        const Floats4 limit = {0.01f, 0.01f, 0.01f, 0.01f};
+        const Ints4 weak = (ax <= limit) & (ay <= limit);
+        const Ints4 steep = ay > ax;
+        const Ints4 same = xc * yc > zero;
+        const Floats4 f = (steep ? ax : ay) / (steep ? ay : ax);
+        const Floats4 aM = load4<Floats4>(above + j - 1), a0 = load4<Floats4>(above + j), aP = load4<Floats4>(above + j + 1);
+        const Floats4 hM = load4<Floats4>(here + j - 1), g = load4<Floats4>(here + j), hP = load4<Floats4>(here + j + 1);
+        const Floats4 bM = load4<Floats4>(below + j - 1), b0 = load4<Floats4>(below + j), bP = load4<Floats4>(below + j + 1);
+        const Floats4 g2 = steep ? a0 : hP;
+        const Floats4 g4 = steep ? b0 : hM;
+        const Floats4 g1 = steep ? (same ? aM : aP) : (same ? bP : aP);
+        const Floats4 g3 = steep ? (same ? bP : bM) : (same ? aM : bM);
+        const Floats4 one = {1, 1, 1, 1};
+        const Ints4 maximum = ((one - f) * g2 + f * g1 < g) & ((one - f) * g4 + f * g3 < g) & ~weak;
+        // scaledMagnitude, two lanes at a time in double precision.
+        using Doubles2 = double __attribute__((vector_size(16)));
+        using Longs2 = long long __attribute__((vector_size(16)));
+        const Doubles2 twenty = {20.0, 20.0}, cap = {255.0, 255.0};
+        Doubles2 lo = Doubles2{double(g[0]), double(g[1])} * twenty;
+        Doubles2 hi = Doubles2{double(g[2]), double(g[3])} * twenty;
+        lo = lo < cap ? lo : cap;
+        hi = hi < cap ? hi : cap;
+        const Longs2 loInt = __builtin_convertvector(lo, Longs2), hiInt = __builtin_convertvector(hi, Longs2);
+        out[j] = std::uint8_t(loInt[0] & maximum[0]);
+        out[j + 1] = std::uint8_t(loInt[1] & maximum[1]);
+        out[j + 2] = std::uint8_t(hiInt[0] & maximum[2]);
+        out[j + 3] = std::uint8_t(hiInt[1] & maximum[3]);
+    }
+
+    /// Non-maximum suppression into M, forming Dx, Dy and the gradient
+    /// magnitude of rows i - 1, i and i + 1 as row i is reached.
+    void suppressNonMaxima()
+    {
+        const std::size_t cols = std::size_t(m_cols);
+        m_sxRow.assign(cols, 0.0f);
+        std::vector<float> buffers(9 * cols);
+        // Three rolling rows each of Dx, Dy and magnitude: [0] above, [1] here, [2] below.
+        float* dx[3] = {&buffers[0], &buffers[cols], &buffers[2 * cols]};
+        float* dy[3] = {&buffers[3 * cols], &buffers[4 * cols], &buffers[5 * cols]};
+        float* norm[3] = {&buffers[6 * cols], &buffers[7 * cols], &buffers[8 * cols]};
+        for (int r = 0; r <= 1; ++r) {
+            dxRow(r, dx[r]);
+            dyRow(r, dy[r]);
+            normRow(dx[r], dy[r], norm[r], m_cols);
+        }
         for (int i = 1; i <= m_rows - 2; ++i) {
             if (m_progress.check())
                 return;
-            normRow(dx, dy, i + 1, below, m_cols);
-            const float* xr = dx[i];
-            const float* yr = dy[i];
+            dxRow(i + 1, dx[2]);
+            dyRow(i + 1, dy[2]);
+            normRow(dx[2], dy[2], norm[2], m_cols);
+            const float* xr = dx[1];
+            const float* yr = dy[1];
             std::uint8_t* out = m_m[i];
-            for (int j = 1; j <= m_cols - 2; ++j) {
-                const float xc = xr[j], yc = yr[j];
-                out[j] = 0;
-                if (std::fabs(xc) < 0.01 && std::fabs(yc) < 0.01)
-                    continue;
-                const float g = here[j];
-                float f, g1, g2, g3, g4;
-                if (std::fabs(yc) > std::fabs(xc)) {
-                    f = std::fabs(xc) / std::fabs(yc);
-                    g2 = above[j];
-                    g4 = below[j];
-                    if (xc * yc > 0) {
-                        g3 = below[j + 1];
-                        g1 = above[j - 1];
-                    } else {
-                        g3 = below[j - 1];
-                        g1 = above[j + 1];
-                    }
-                } else {
-                    f = std::fabs(yc) / std::fabs(xc);
-                    g2 = here[j + 1];
-                    g4 = here[j - 1];
-                    if (xc * yc > 0) {
-                        g3 = above[j - 1];
-                        g1 = below[j + 1];
-                    } else {
-                        g1 = above[j + 1];
-                        g3 = below[j - 1];
-                    }
-                }
-                if ((1.0f - f) * g2 + f * g1 < g && (1.0f - f) * g4 + f * g3 < g) {
-                    const double scaled = double(g) * 20.0; // exact: a float times 20 fits a double
-                    out[j] = scaled <= 255 ? std::uint8_t(int(scaled)) : 255;
-                }
+            int j = 1;
+            for (; j + 3 <= m_cols - 2; j += 4)
+                suppress4(xr, yr, norm[0], norm[1], norm[2], out, j);
+            for (; j <= m_cols - 2; ++j)
+                out[j] = suppressOne(xr[j], yr[j], norm[0], norm[1], norm[2], j);
+            for (float** rows : {dx, dy, norm}) {
+                std::swap(rows[0], rows[1]);
+                std::swap(rows[1], rows[2]);
             }
-            std::swap(above, here);
-            std::swap(here, below);
         }
     }
 
@@ -401,6 +490,17 @@ private:
     int m_cols;
     const std::function<bool(int, int)>& m_fault;
     int m_floatGrids = 0;
+    // The rows of Sy (see prepareSyRows) and the working rows of dxRow.
+    std::unique_ptr<FloatGrid> m_syStore;
+    std::vector<int> m_slotOfRow;
+    std::vector<int> m_ringRow;
+    std::vector<float> m_zeroRow;
+    int m_band = 0;
+    int m_ringSize = 0;
+    int m_ringStart = 0;
+    std::vector<int> m_extended;
+    std::vector<float> m_sxRow;
+    std::vector<float> m_sxExtended;
     int m_width = kMaxMask;
     float m_gau[kMaxMask] = {};
     float m_dgau[kMaxMask] = {};
@@ -519,8 +619,15 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
         for (int y = 3; y <= height - 4; ++y) {
             if (progress.check())
                 break;
+            const std::uint8_t* edge = cells[y + 1];
+            if (image.GetBitCount() == 24) {
+                std::uint8_t* p = image.GetRow(y) + 3 * std::size_t(3 - 1);
+                for (int x = 3; x <= width - 4; ++x, p += 3)
+                    p[0] = p[1] = p[2] = edge[x + 1] == 255 ? 255 : 0;
+                continue;
+            }
             for (int x = 3; x <= width - 4; ++x)
-                putPixel(image, x, y, cells[y + 1][x + 1] == 255);
+                putPixel(image, x, y, edge[x + 1] == 255);
         }
         // The border band: x <= 3, x >= W - 3, y <= 3 or y >= H - 3.
         for (int y = 1; y <= height; ++y) {
