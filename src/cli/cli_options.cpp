@@ -144,8 +144,28 @@ the running steps; files being written are discarded.
 )";
 }
 
-ParsedArguments ParseArguments(const std::vector<std::string>& args)
+/// "--name=value" and "-jN" / "-oPATH" as two arguments each.
+static std::vector<std::string> splitAttachedValues(const std::vector<std::string>& given)
 {
+    std::vector<std::string> args;
+    for (const std::string& a : given) {
+        const std::size_t equals = a.find('=');
+        if (a.starts_with("--") && equals != std::string::npos) {
+            args.push_back(a.substr(0, equals));
+            args.push_back(a.substr(equals + 1));
+        } else if (a.size() > 2 && (a.starts_with("-j") || a.starts_with("-o"))) {
+            args.push_back(a.substr(0, 2));
+            args.push_back(a.substr(2));
+        } else {
+            args.push_back(a);
+        }
+    }
+    return args;
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& givenArgs)
+{
+    const std::vector<std::string> args = splitAttachedValues(givenArgs);
     ParsedArguments result;
     Options& o = result.options;
     if (args.empty())

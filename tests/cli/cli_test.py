@@ -92,7 +92,7 @@ with tempfile.TemporaryDirectory() as tmp:
     # A batch with one bad input still writes the others.
     batch = tmp / "batch"
     inputs = [plan, tmp / "notbmp.bmp", tmp / "m-canny.bmp"]
-    out = run("onetouch", *inputs, "-o", batch, "--format", "dxf,arc", "-j", "2")
+    out = run("onetouch", *inputs, f"-o{batch}", "--format=dxf,arc", "-j2")
     written = sorted(p.name for p in batch.iterdir()) if batch.exists() else []
     expect(out.returncode == 1 and written == ["m-canny.arc", "m-canny.dxf", "plan.arc", "plan.dxf"],
            "a batch with one bad input writes the others", f"{written} {out.stderr}")
