@@ -36,7 +36,7 @@ std::string_view skipBlanks(std::string_view s)
 std::int32_t leadingInt(std::string_view s)
 {
     s = skipBlanks(s);
-    if (!s.empty() && s[0] == '+')
+    if (s.size() >= 2 && s[0] == '+' && s[1] >= '0' && s[1] <= '9')
         s.remove_prefix(1);
     long long value = 0;
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
@@ -53,8 +53,51 @@ std::int32_t leadingInt(std::string_view s)
     return std::int32_t(value);
 }
 
-/// The leading decimal number of a text, 0.0 when there is none; NaN when
-/// the number is not finite (inf, nan, or out of range).
+/// Whether a decimal number that does not fit a double is too small (it
+/// rounds to zero) rather than too large: the power of ten of its first
+/// significant digit, mantissa and exponent together, is negative.
+bool underflows(std::string_view number)
+{
+    std::size_t i = 0;
+    if (i < number.size() && (number[i] == '-' || number[i] == '+'))
+        ++i;
+    long long power = -1; // of the first significant digit
+    bool significant = false, point = false;
+    long long zerosAfterPoint = 0;
+    for (; i < number.size(); ++i) {
+        const char c = number[i];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            if (c != '0')
+                significant = true;
+            if (!point && significant)
+                ++power;
+            else if (point && !significant)
+                ++zerosAfterPoint;
+        } else {
+            break;
+        }
+    }
+    if (!significant)
+        return true;
+    if (power < 0)
+        power = -(zerosAfterPoint + 1);
+    long long exponent = 0;
+    if (i + 1 < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+        std::string_view digits = number.substr(i + 1);
+        if (!digits.empty() && digits[0] == '+')
+            digits.remove_prefix(1);
+        auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
+        if (ec == std::errc::result_out_of_range)
+            return digits[0] == '-';
+    }
+    return power + exponent < 0;
+}
+
+/// The leading decimal number of a text, 0.0 when there is none (or when it
+/// is too small for a double); NaN when it is not finite: inf, nan, or too
+/// large for a double.
 double leadingDouble(std::string_view s)
 {
     s = skipBlanks(s);
@@ -63,7 +106,7 @@ double leadingDouble(std::string_view s)
     double value = 0.0;
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (ec == std::errc::result_out_of_range)
-        return std::numeric_limits<double>::quiet_NaN();
+        return underflows(s) ? 0.0 : std::numeric_limits<double>::quiet_NaN();
     if (ec != std::errc())
         return 0.0;
     return std::isfinite(value) ? value : std::numeric_limits<double>::quiet_NaN();

@@ -2,30 +2,28 @@
 #include "formats/export_driver.h"
 
 #include "formats/vector_writer.h"
+#include "port/atomic_file.h"
 #include "port/port.h"
 #include "vector/line_store.h"
 
-#include <atomic>
 #include <cctype>
-#include <chrono>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace orvane {
 namespace {
 
 /// A file written under a temporary name beside its target; removed again
-/// unless committed.
+/// unless it was moved into place.
 class PendingFile {
 public:
-    explicit PendingFile(std::filesystem::path target) : m_target(std::move(target))
+    explicit PendingFile(std::filesystem::path target)
+        : m_target(std::move(target)), m_temp(TemporaryPathBeside(m_target))
     {
-        static std::atomic<unsigned> counter{0};
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_temp = m_target.parent_path() / ("." + m_target.filename().string() + ".tmp" + std::to_string(stamp) + "-" +
-                                           std::to_string(counter.fetch_add(1)));
         m_out.open(m_temp, std::ios::binary | std::ios::trunc);
     }
     PendingFile(const PendingFile&) = delete;
@@ -34,10 +32,8 @@ public:
     {
         if (m_out.is_open())
             m_out.close();
-        if (!m_committed) {
-            std::error_code ec;
-            std::filesystem::remove(m_temp, ec);
-        }
+        std::error_code ec;
+        std::filesystem::remove(m_temp, ec); // gone already when it was moved into place
     }
 
     bool isOpen() const { return m_out.is_open(); }
@@ -50,19 +46,13 @@ public:
         m_out.close();
         return ok && !m_out.fail();
     }
-    bool commit()
-    {
-        std::error_code ec;
-        std::filesystem::rename(m_temp, m_target, ec);
-        m_committed = !ec;
-        return m_committed;
-    }
+    /// The rename that puts this file in place.
+    std::pair<std::filesystem::path, std::filesystem::path> placement() const { return {m_temp, m_target}; }
 
 private:
     std::filesystem::path m_target;
     std::filesystem::path m_temp;
     std::ofstream m_out;
-    bool m_committed = false;
 };
 
 /// The companion's extension in the letter case of the main extension:
@@ -156,10 +146,13 @@ int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, c
         cancelled = true;
     if (cancelled || !written)
         return 0;
-    // The companion goes first: a main file in place always has its companion.
-    if (companion && !companion->commit())
-        return 0;
-    return file.commit() ? 1 : 0;
+    // The companion goes first, and both go in as one step: a failure puts
+    // back what the folder held before.
+    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> renames;
+    if (companion)
+        renames.push_back(companion->placement());
+    renames.push_back(file.placement());
+    return ReplaceFiles(renames) ? 1 : 0;
 }
 
 } // namespace orvane

@@ -56,7 +56,8 @@ void CBitmapImage::clear()
 int CBitmapImage::Create(int width, int height, int bitCount, std::span<const RGBQUAD> colors)
 {
     clear();
-    if (width <= 0 || height <= 0 || (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24))
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide ||
+        (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24))
         return 0;
     const std::uint64_t stride = RowStride(width, bitCount);
     const std::uint64_t bitsSize = stride * std::uint64_t(height);

@@ -41,6 +41,11 @@ struct BitmapInfoHeader {
 /// Size of the information header in bytes.
 inline constexpr std::uint32_t kInfoHeaderSize = 40;
 
+/// Largest width or height an image may have. The image algorithms work on
+/// grids one or two cells larger than the picture, indexed with 32-bit
+/// integers; no scan comes near this.
+inline constexpr std::int32_t kMaxImageSide = 1 << 24;
+
 /// Bytes from one stored row to the next for a width and depth (any depth
 /// above 8 counts as 24 bits); always a multiple of four.
 std::uint64_t RowStride(std::int64_t width, int bitCount);
@@ -61,13 +66,15 @@ public:
     /// Makes a new image of width x height pixels of 1, 4, 8 or 24 bits with
     /// all pixel bytes 0. An indexed image takes `colors` as the start of its
     /// colour table (the rest is zero). Returns 1, or 0 (and an empty image)
-    /// for a bad size or depth or when memory runs out.
+    /// for a bad size (0, negative or above kMaxImageSide) or depth, or when
+    /// memory runs out.
     int Create(int width, int height, int bitCount, std::span<const RGBQUAD> colors = {});
 
     /// Replaces the image with one read from a BMP stream positioned at the
     /// start of the BMP data (offsets count from that position). Returns 1,
     /// or 0 with the image left empty when the data is not a complete,
-    /// uncompressed BMP of 1, 4, 8 or 24 bits with a 40-byte header.
+    /// uncompressed, bottom-up BMP of 1, 4, 8 or 24 bits with a 40-byte
+    /// header and sides of at most kMaxImageSide pixels.
     int Read(std::istream& in);
     /// Writes the image as a BMP at the stream's position. Returns 1, or 0
     /// when there is no image or the stream reported an error.

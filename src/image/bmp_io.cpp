@@ -67,7 +67,7 @@ int CBitmapImage::Read(std::istream& in)
     const std::int32_t width = std::int32_t(loadLE32(infoHeader + 4));
     const std::int32_t height = std::int32_t(loadLE32(infoHeader + 8));
     const unsigned bitCount = loadLE16(infoHeader + 14);
-    if (width <= 0 || height <= 0 || !isSupportedDepth(bitCount))
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide || !isSupportedDepth(bitCount))
         return 0;
 
     // Every size is checked against what the stream holds before allocating.

@@ -49,7 +49,9 @@ public:
     /// always come out white. Progress "Edge Detection - Canny" (range 8). A
     /// cancel before the write-back leaves the image as it was; during it,
     /// the rows written stay and the border band is still whitened. `method`
-    /// 2 is Canny; any other method writes the image back all white.
+    /// 2 is Canny; with any other method nothing is detected and the copied
+    /// red values are written back as white where they are exactly 255 and
+    /// black elsewhere.
     /// Returns 1 (also after a cancel); 0 with the image untouched when a
     /// working grid cannot be allocated (the user has been told).
     int Run(CBitmapImage& image, std::uint16_t method);

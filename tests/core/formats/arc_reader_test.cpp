@@ -44,26 +44,28 @@ TEST_F(ArcReaderTest, ReadsPolylinesAndTheTrailingEnd)
 
 TEST_F(ArcReaderTest, ReadsNumbersLeniently)
 {
-    ASSERT_EQ(read("5\r\n12,5\r\n3.25, 7.5\r\n1,2,3\r\n-4.5e1,+2\r\nEND\r\n"
+    ASSERT_EQ(read("5\r\n12,5\r\n3.25, 7.5\r\n1,2,3\r\n-4.5e1,+2\r\n1e-400,0.0001e-330\r\nEND\r\n"
                    "ID 7\nx,y\nEND\n"
                    "7 apples\nend\nEND\n"
                    "1\n2\nEND\n"
                    "3\n,5\nEND\n"
+                   "+-5\nEND\n"
                    "9\n1,1\n"), 1); // the last polyline has no END and is dropped
-    ASSERT_EQ(store.GetLineCount(), 5);
+    ASSERT_EQ(store.GetLineCount(), 6);
     EXPECT_EQ(store.line(0).m_nId, 5);
-    EXPECT_EQ(vertices(0), (V{{12, 5}, {3.25, 7.5}, {1, 2}, {-45, 2}}));
+    EXPECT_EQ(vertices(0), (V{{12, 5}, {3.25, 7.5}, {1, 2}, {-45, 2}, {0, 0}})) << "too small for a double is 0";
     EXPECT_EQ(store.line(1).m_nId, 0) << "ID 7 has no leading number";
     EXPECT_EQ(vertices(1), (V{{0, 0}}));
     EXPECT_EQ(store.line(2).m_nId, 0) << "lower-case end is an id line";
     EXPECT_EQ(store.line(3).m_nId, 2) << "two id lines: the second wins";
     EXPECT_EQ(store.line(4).m_nId, 0) << ",5 is an id line without a number";
+    EXPECT_EQ(store.line(5).m_nId, 0) << "+-5 has no leading number";
 }
 
 TEST_F(ArcReaderTest, AMalformedVertexFailsWithoutTouchingTheLinesAlreadyHeld)
 {
     addLine(store, 42, {{1, 1}, {2, 2}});
-    for (const char* bad : {"1\n1,1\nEND\n2\n5,\nEND\n", "1\nnan,1\nEND\n", "1\n1,inf\nEND\n", "1\n1e999,1\nEND\n"}) {
+    for (const char* bad : {"1\n1,1\nEND\n2\n5,\nEND\n", "1\nnan,1\nEND\n", "1\n1,inf\nEND\n", "1\n1e999,1\nEND\n", "1\n1,-1234567e400\nEND\n"}) {
         EXPECT_EQ(read(bad), 0) << bad;
         ASSERT_EQ(store.GetLineCount(), 1) << bad;
         EXPECT_EQ(store.line(0).m_nId, 42);

@@ -101,6 +101,19 @@ TEST_F(ExportDriverTest, ACancelledExportLeavesTheOldFileUntouched)
     EXPECT_NE(test::slurp(dir / "keep.dxf"), "precious");
 }
 
+TEST_F(ExportDriverTest, AFailedMifExportKeepsTheOldIdFileAndTakesLongNames)
+{
+    fill(3);
+    test::spit(dir / "out.mid", "old mid");
+    std::filesystem::create_directories(dir / "out.mif" / "blocker"); // the .mif cannot be replaced
+    EXPECT_EQ(save(dir / "out.mif"), 0);
+    EXPECT_EQ(test::slurp(dir / "out.mid"), "old mid");
+
+    const std::filesystem::path longName = dir / (std::string(246, 'x') + ".mif");
+    EXPECT_EQ(save(longName), 1);
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(longName).replace_extension(".mid")));
+}
+
 TEST(FileExtension, IsTakenFromTheFileNameOnly)
 {
     EXPECT_EQ(FileExtension("/data/maps.v2/sheet.DXF"), ".DXF");

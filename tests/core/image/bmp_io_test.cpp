@@ -204,6 +204,22 @@ TEST(BmpRead, ATinyFileClaimingAHugeImageIsRefusedBeforeAnyLargeAllocation)
     }
 }
 
+TEST(BmpRead, SidesAboveTheLimitAreRefused)
+{
+    // A complete one-row 1-bit file at the limit, then the same file one pixel wider.
+    CBitmapImage image;
+    ASSERT_EQ(image.Create(kMaxImageSide, 1, 1), 1);
+    EXPECT_EQ(image.Create(kMaxImageSide + 1, 1, 1), 0);
+    ASSERT_EQ(image.Create(kMaxImageSide, 1, 1), 1);
+    std::string file = written(image);
+    ASSERT_EQ(readFrom(image, file), 1);
+    auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(file.data() + at, &v, 4); };
+    put32(18, std::uint32_t(kMaxImageSide) + 1);
+    file.append(4, '\0'); // the wider row's stride
+    put32(2, std::uint32_t(file.size()));
+    EXPECT_EQ(readFrom(image, file), 0);
+}
+
 TEST(BmpRead, EveryTruncationOfAValidFileIsRefused)
 {
     for (int bits : {1, 4, 8, 24}) {

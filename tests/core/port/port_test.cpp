@@ -154,6 +154,43 @@ TEST_F(AtomicFileTest, ReplacesTheTargetOnlyWhenTheWriterSucceeds)
     EXPECT_EQ(entries(), 1u);
 }
 
+TEST_F(AtomicFileTest, WritesNamesAsLongAsTheFileSystemAllows)
+{
+    const fs::path target = dir / (std::string(248, 'n') + ".bmp");
+    ASSERT_TRUE(WriteFileAtomically(target, [](std::ostream& o) { return bool(o << "long"); }));
+    EXPECT_EQ(slurp(target), "long");
+    EXPECT_LT(TemporaryPathBeside(target).filename().string().size(), 64u);
+}
+
+TEST_F(AtomicFileTest, ReplacesSeveralFilesAsOneStep)
+{
+    const fs::path first = dir / "a.mid", second = dir / "a.mif";
+    const fs::path newFirst = dir / "new-first", newSecond = dir / "new-second";
+    std::ofstream(first) << "old mid";
+    std::ofstream(newFirst) << "new mid";
+    const std::pair<fs::path, fs::path> renames[] = {{newFirst, first}, {newSecond, second}};
+
+    // The second rename fails (its file is missing) after the first was done.
+    std::string error;
+    EXPECT_FALSE(ReplaceFiles(renames, &error));
+    EXPECT_EQ(slurp(first), "old mid") << "the first replacement is undone";
+    EXPECT_FALSE(fs::exists(second));
+
+    // A folder is never replaced by a file, and nothing is touched.
+    std::ofstream(newSecond) << "new mif";
+    fs::create_directories(second / "inside");
+    EXPECT_FALSE(ReplaceFiles(renames, &error));
+    EXPECT_NE(error.find("folder"), std::string::npos) << error;
+    EXPECT_EQ(slurp(first), "old mid");
+
+    fs::remove_all(second);
+    std::ofstream(newFirst) << "new mid"; // a failed step may have used it up
+    EXPECT_TRUE(ReplaceFiles(renames));
+    EXPECT_EQ(slurp(first), "new mid");
+    EXPECT_EQ(slurp(second), "new mif");
+    EXPECT_EQ(entries(), 2u) << "no backup is left behind";
+}
+
 TEST_F(AtomicFileTest, ReportsAFolderThatCannotBeWritten)
 {
     std::string error;
