@@ -76,7 +76,7 @@ int CLineStore::FindNearestLine(double x, double y) const
     double bestDistance = 0.0;
     for (const auto& line : m_lines) {
         const double d = line->DistanceTo(x, y);
-        if (d == kNoResult)
+        if (d == kNoResult || !std::isfinite(d)) // far-off coordinates can overflow to no number
             continue;
         if (!haveBest || d <= bestDistance || bestDistance == kNoResult) {
             haveBest = true;

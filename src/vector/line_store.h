@@ -79,8 +79,9 @@ public:
     int IsStraight(float tolerance) const;
     /// Appends to `store` a two-vertex line with this line's id, from its
     /// first to its last vertex, and empties this line's vertices. The caller
-    /// removes this line from the store. A line without vertices adds nothing.
-    void ToStraight(CLineStore& store);
+    /// removes this line from the store. Returns 1, or 0 (adding nothing)
+    /// for a line without vertices, which the caller must then keep.
+    int ToStraight(CLineStore& store);
 
     std::int32_t m_nId = 0;
     std::int32_t m_nPoints = 0; ///< vertices given at construction

@@ -20,6 +20,8 @@ bool isRightOrObtuse(int difference) { return difference >= 90 && difference <= 
 int BearingOfStep(double dx, double dy)
 {
     const double degrees = std::atan2(-dy, dx) * kDegreesPerRadian;
+    if (!std::isfinite(degrees))
+        return 90; // no direction, as for a step of no length
     const int rounded = degrees >= 0.0 ? static_cast<int>(std::trunc(degrees + 0.5))
                                        : static_cast<int>(std::trunc(degrees - 0.5));
     return (450 - rounded) % 360;
@@ -141,15 +143,16 @@ int CVectorLine::IsStraight(float tolerance) const
     return std::fabs(chord - mean) <= static_cast<double>(tolerance) ? 1 : 0;
 }
 
-void CVectorLine::ToStraight(CLineStore& store)
+int CVectorLine::ToStraight(CLineStore& store)
 {
     if (m_nodes.empty())
-        return;
+        return 0;
     PointList ends(2);
     ends.append(m_nodes.front().m_dX, m_nodes.front().m_dY);
     ends.append(m_nodes.back().m_dX, m_nodes.back().m_dY);
     m_nodes.clear();
     store.AddLineWithId(m_nId, ends);
+    return 1;
 }
 
 } // namespace orvane

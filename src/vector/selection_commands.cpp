@@ -4,14 +4,31 @@
 #include "port/port.h"
 
 #include <cmath>
+#include <limits>
 
 namespace orvane {
+
+namespace {
+
+/// The integer part of v, held within the range of int (coordinates read
+/// from files may lie far outside any view).
+int truncatedToInt(double v)
+{
+    constexpr double kLow = std::numeric_limits<int>::min(), kHigh = std::numeric_limits<int>::max();
+    if (!(v > kLow))
+        return std::numeric_limits<int>::min();
+    if (!(v < kHigh))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(std::trunc(v));
+}
+
+} // namespace
 
 DeviceRect ScaleToView(const ImageRect& rect, float zoom)
 {
     const double z = zoom;
-    return {static_cast<int>(std::trunc(rect.left * z)), static_cast<int>(std::trunc(rect.top * z)),
-            static_cast<int>(std::trunc(rect.right * z)), static_cast<int>(std::trunc(rect.bottom * z))};
+    return {truncatedToInt(rect.left * z), truncatedToInt(rect.top * z), truncatedToInt(rect.right * z),
+            truncatedToInt(rect.bottom * z)};
 }
 
 ImageRect GrownBounds(const CVectorLine& line, double margin)

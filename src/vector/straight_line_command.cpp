@@ -53,6 +53,8 @@ Repaint OnPolyToStraight(Port& port, CLineStore& store, const LineSelection& sel
             CVectorLine& line = store.line(j);
             if (line.m_nId != id)
                 continue;
+            if (line.m_nodes.empty())
+                break; // nothing to straighten: the line keeps its place and id
             const Decision decision = decide(port, line, settings);
             if (decision == Decision::Stop)
                 return repaint;
@@ -61,7 +63,8 @@ Repaint OnPolyToStraight(Port& port, CLineStore& store, const LineSelection& sel
             if (decision == Decision::Declined)
                 break;
             const ImageRect bounds = GrownBounds(line, 2.0);
-            line.ToStraight(store);
+            if (!line.ToStraight(store))
+                break;
             store.RemoveLineAt(j);
             repaint.rects.push_back(bounds);
             SetStatusText(&port, 0, "Poly to Straight Line done. ");

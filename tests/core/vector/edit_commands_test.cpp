@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace orvane {
 namespace {
 
@@ -90,6 +92,7 @@ TEST_F(EditFixture, UnselectTakesTheLastIdAndRepaintsItsLine)
     EXPECT_FALSE(repaint.wholeView);
     EXPECT_EQ(repaint.rects[0], (ImageRect{28, -2, 33, 12}));
     EXPECT_EQ(ScaleToView(repaint.rects[0], 1.5f), (DeviceRect{42, -3, 49, 18}));
+    EXPECT_EQ(ScaleToView(ImageRect{-1e10, 0, 1e10, 5}, 1.0f), (DeviceRect{INT_MIN, 0, INT_MAX, 5}));
 
     // An id deleted in the meantime is just taken out.
     port.clear();
@@ -198,6 +201,13 @@ TEST_F(EditFixture, ForcedModeConvertsEverySelectedLineAfterOneQuestion)
     EXPECT_EQ(store.line(2).m_nodes[0].m_dY, 10.0);
     EXPECT_EQ(store.line(2).m_nodes[1].m_dY, 0.0);
     EXPECT_EQ(repaint.rects.size(), 2u);
+
+    // A line without vertices (as a file's closing END leaves) stays as it is.
+    port.clear();
+    store.AddLineWithId(9, PointList());
+    selection.m_selection = {9};
+    OnPolyToStraight(port, store, selection, settings);
+    EXPECT_EQ(ids(store), (std::vector<int>{1, 4, 2, 9}));
 
     port.clear();
     selection.m_selection.clear();

@@ -74,6 +74,13 @@ TEST(LineStore, NearestLineNeedsASegmentAndPrefersTheLaterOnTies)
     EXPECT_EQ(store.FindNearestLine(5, 2), 3);
     EXPECT_EQ(store.FindNearestLine(5, 1), 2);
     EXPECT_EQ(store.FindNearestLine(500, 500), 4); // no distance limit
+
+    // A line read from a file far beyond any image has no usable distance
+    // (its squares overflow); it must not win every click.
+    CLineStore far;
+    far.AddLine(toList({{0, 0}, {1e200, 0}}));
+    far.AddLine(toList({{0, 3}, {10, 3}}));
+    EXPECT_EQ(far.FindNearestLine(5, 3), 2);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ TEST(Bearing, CompassDirectionsInImageCoordinatesAndTheirSectors)
     const double half = std::tan(2.5 / 57.28835136855506);
     struct Case { double dx, dy; int bearing; };
     for (Case c : {Case{1, 0, 90}, {0, -1, 0}, {0, 1, 180}, {-1, 0, 270}, {1, -1, 45}, {-1, -1, 315}, {0, 0, 90},
-                   {10, 1, 96}, {1, -half, 87}, {1, half, 93}})
+                   {10, 1, 96}, {1, -half, 87}, {1, half, 93}, {std::nan(""), 1, 90}})
         EXPECT_EQ(BearingOfStep(c.dx, c.dy), c.bearing) << c.dx << "," << c.dy;
     // Sectors include their upper bound.
     for (auto [bearing, sector] : {std::pair{0.0, 1}, {22.5, 1}, {22.6, 2}, {45.0, 2}, {90.0, 3}, {135.0, 4},
