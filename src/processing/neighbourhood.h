@@ -6,6 +6,8 @@
 // 3 x 3 neighbourhood is then one table look-up.
 #pragma once
 
+#include "processing/operation_progress.h"
+
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -84,6 +86,22 @@ inline bool IsEdgeCode(unsigned code)
         return t;
     }();
     return table[code];
+}
+
+/// Rewrites every cell of a grid of `rowCount` rows through `code` (cell
+/// value in, cell value out), asking for a cancel before each row and
+/// stopping at the first check that reports one. The thinning methods use it
+/// to move between the image's 0/255 and their own cell values.
+template <class Code>
+void RecodeCells(std::uint8_t** rows, int rowCount, int cols, OperationProgress& progress, Code code)
+{
+    for (int r = 0; r < rowCount; ++r) {
+        if (progress.check())
+            return;
+        std::uint8_t* row = rows[r];
+        for (int c = 0; c < cols; ++c)
+            row[c] = code(row[c]);
+    }
 }
 
 } // namespace orvane::neighbourhood

@@ -65,24 +65,13 @@ public:
 private:
     void convert()
     {
-        for (int r = 0; r < m_rows; ++r) {
-            if (m_progress.check())
-                return;
-            std::uint8_t* row = m_g[r];
-            for (int c = 0; c < m_cols; ++c)
-                row[c] = row[c] == 255 ? kBackground : kInk;
-        }
+        nb::RecodeCells(m_g, m_rows, m_cols, m_progress,
+                        [](std::uint8_t v) { return v == 255 ? kBackground : kInk; });
     }
 
     void restore()
     {
-        for (int r = 0; r < m_rows; ++r) {
-            if (m_progress.check())
-                return;
-            std::uint8_t* row = m_g[r];
-            for (int c = 0; c < m_cols; ++c)
-                row[c] = row[c] > 0 ? 255 : 0;
-        }
+        nb::RecodeCells(m_g, m_rows, m_cols, m_progress, [](std::uint8_t v) { return std::uint8_t(v > 0 ? 255 : 0); });
     }
 
     /// Lists the ink cells that can match a template, in row order, and the

@@ -48,13 +48,7 @@ private:
     /// Ink (anything but 255) becomes 1, background 0.
     void convert()
     {
-        for (int r = 0; r < m_rows; ++r) {
-            if (m_progress.check())
-                return;
-            std::uint8_t* row = m_g[r];
-            for (int c = 0; c < m_cols; ++c)
-                row[c] = row[c] != 255;
-        }
+        nb::RecodeCells(m_g, m_rows, m_cols, m_progress, [](std::uint8_t v) { return std::uint8_t(v != 255); });
     }
 
     void thinToLines()
@@ -74,15 +68,10 @@ private:
         applyMarks();
     }
 
+    /// Ink (any cell not 0) becomes 0, background 255.
     void restore()
     {
-        for (int r = 0; r < m_rows; ++r) {
-            if (m_progress.check())
-                return;
-            std::uint8_t* row = m_g[r];
-            for (int c = 0; c < m_cols; ++c)
-                row[c] = row[c] > 0 ? 0 : 255;
-        }
+        nb::RecodeCells(m_g, m_rows, m_cols, m_progress, [](std::uint8_t v) { return std::uint8_t(v > 0 ? 0 : 255); });
     }
 
     bool isEdge(int r, int c) const
