@@ -4,7 +4,6 @@
 
 #include "port/atomic_file.h"
 #include "port/recording_port.h"
-#include "port/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -47,11 +46,6 @@ TEST(SetStatusText, ShowsUpTo255CharactersAndKeepsTrailingSpaces)
     EXPECT_EQ(texts[0], exact);
     EXPECT_EQ(texts[1], std::string(255, 'b'));
     EXPECT_EQ(texts[2], "Grey Scale done. ");
-}
-
-TEST(SetStatusText, WithoutAUserInterfaceDoesNothing)
-{
-    SetStatusText(nullptr, 0, "Ready"); // must not crash
 }
 
 TEST(RecordingPort, AnswersFromTheScriptThenWithTheFirstButton)
@@ -97,21 +91,6 @@ TEST(ProgressSession, OpensWithTitleClosesOnScopeExitAndTruncatesRangeTo16Bits)
         {K::ProgressPos, {}, 480},       {K::Check, {}, 0},                 {K::ProgressClose},
     };
     EXPECT_EQ(port.events(), expected);
-}
-
-TEST(AppSettings, StartWithTheirDefaults)
-{
-    AppSettings s;
-    EXPECT_FLOAT_EQ(s.m_cannySigma, 4.0f);
-    EXPECT_EQ(s.m_cannyHigh, 5);
-    EXPECT_EQ(s.m_cannyLow, 3);
-    EXPECT_FLOAT_EQ(s.m_fStraightTolerance, 30.0f);
-    EXPECT_EQ(s.m_nStraightMode, 2);
-    EXPECT_EQ(s.m_nOneTouchMethod, 1);
-    EXPECT_EQ(s.m_bRetainOriginal, 1);
-    EXPECT_EQ(s.m_bSmoothWhileVectorising, 1);
-    EXPECT_EQ(s.m_bReduceWhileVectorising, 1);
-    EXPECT_DOUBLE_EQ(s.m_dReduceTolerance, 1.2);
 }
 
 class AtomicFileTest : public ::testing::Test {
