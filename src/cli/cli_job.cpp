@@ -3,6 +3,7 @@
 
 #include "cli/cli_port.h"
 #include "commands/processing_commands.h"
+#include "document/document.h"
 #include "formats/arc_reader.h"
 #include "formats/export_driver.h"
 #include "formats/vector_writer.h"
@@ -156,8 +157,9 @@ bool RunInput(const Options& options, const std::string& input, Terminal& termin
         fs::create_directories(options.output, ec);
     }
 
-    CBitmapImage image;
-    CLineStore store;
+    Document doc;
+    CBitmapImage& image = doc.m_image;
+    CLineStore& store = doc.m_lines;
     const AppSettings settings = settingsFor(options);
     if (options.command == Command::Convert) {
         std::string why;
@@ -175,6 +177,7 @@ bool RunInput(const Options& options, const std::string& input, Terminal& termin
             outcome = VectoriseCommand(image, store, port, settings);
         else
             outcome = runImageCommand(options, image, port);
+        doc.ApplyOutcome(outcome);
         if (!outcome.succeeded) {
             port.error(std::string("failed: ") + (options.producesVectors() ? "Error: Vectorisation failed." : commandName(options.command)));
             return false;

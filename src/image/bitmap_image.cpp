@@ -42,6 +42,36 @@ CBitmapImage::CBitmapImage(const CBitmapImage& other)
     m_nTableEntries = other.m_nBitCount <= 8 ? 1 : 0;
 }
 
+CBitmapImage CBitmapImage::Clone() const
+{
+    CBitmapImage copy;
+    if (!m_pInfo)
+        return copy;
+    const std::size_t infoSize = kInfoHeaderSize + sizeof(RGBQUAD) * std::size_t(m_nTableEntries);
+    copy.m_pInfo.reset(new (std::nothrow) std::uint8_t[infoSize]);
+    if (m_pBits)
+        copy.m_pBits.reset(new (std::nothrow) std::uint8_t[m_nBitsSize > 0 ? m_nBitsSize : 1]);
+    if (!copy.m_pInfo || (m_pBits && !copy.m_pBits))
+        return CBitmapImage();
+    std::memcpy(copy.m_pInfo.get(), m_pInfo.get(), infoSize);
+    if (m_pBits && m_nBitsSize > 0)
+        std::memcpy(copy.m_pBits.get(), m_pBits.get(), m_nBitsSize);
+    copy.m_nBitsSize = m_nBitsSize;
+    copy.m_nWidth = m_nWidth;
+    copy.m_nHeight = m_nHeight;
+    copy.m_nBitCount = m_nBitCount;
+    copy.m_nStride = m_nStride;
+    copy.m_nTableEntries = m_nTableEntries;
+    return copy;
+}
+
+std::size_t CBitmapImage::MemoryBytes() const
+{
+    if (!m_pInfo)
+        return 0;
+    return kInfoHeaderSize + sizeof(RGBQUAD) * std::size_t(m_nTableEntries) + (m_pBits ? m_nBitsSize : 0);
+}
+
 void CBitmapImage::clear()
 {
     m_pInfo.reset();

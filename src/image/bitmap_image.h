@@ -7,6 +7,7 @@
 // Pixel coordinates run from x = 1 (left) and y = 1 (top).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
@@ -59,6 +60,12 @@ public:
     /// (zeroed) colour-table entry. The colour table itself is not copied.
     CBitmapImage(const CBitmapImage& other);
     CBitmapImage& operator=(const CBitmapImage&) = delete;
+    /// A complete, independent copy: header, the whole colour table and the
+    /// pixels. What an undo snapshot keeps. An empty image gives an empty
+    /// copy; when memory runs out the copy is empty too (check IsEmpty).
+    CBitmapImage Clone() const;
+    /// Bytes this image holds (header, colour table and pixels).
+    std::size_t MemoryBytes() const;
     CBitmapImage(CBitmapImage&& other) noexcept = default;
     CBitmapImage& operator=(CBitmapImage&& other) noexcept = default;
     ~CBitmapImage() = default;

@@ -35,6 +35,29 @@ CVectorLine::CVectorLine(std::int32_t id, const PointList& points) : m_nId(id), 
     m_dLength = length;
 }
 
+CLineStore::CLineStore(const CLineStore& other)
+    : m_nLastLineId(other.m_nLastLineId), m_nTotalLines(other.m_nTotalLines), m_nLinesSaved(other.m_nLinesSaved)
+{
+    m_lines.reserve(other.m_lines.size());
+    for (const auto& line : other.m_lines)
+        m_lines.push_back(std::make_unique<CVectorLine>(*line));
+}
+
+CLineStore& CLineStore::operator=(const CLineStore& other)
+{
+    if (this != &other)
+        *this = CLineStore(other);
+    return *this;
+}
+
+std::size_t CLineStore::MemoryBytes() const
+{
+    std::size_t bytes = sizeof(CLineStore) + m_lines.capacity() * sizeof(m_lines[0]);
+    for (const auto& line : m_lines)
+        bytes += sizeof(CVectorLine) + line->m_nodes.capacity() * sizeof(VectorNode);
+    return bytes;
+}
+
 int CLineStore::AddLine(const PointList& points)
 {
     ++m_nLastLineId;

@@ -5,6 +5,7 @@
 // whole-number coordinates; smoothing and reading files give fractions.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -58,7 +59,7 @@ class CVectorLine {
 public:
     /// Copies the first `points.count` points into the line's vertices.
     CVectorLine(std::int32_t id, const PointList& points);
-    CVectorLine(const CVectorLine&) = delete;
+    CVectorLine(const CVectorLine&) = default;
     CVectorLine& operator=(const CVectorLine&) = delete;
     virtual ~CVectorLine() = default;
 
@@ -104,8 +105,15 @@ public:
     using LineList = std::vector<std::unique_ptr<CVectorLine>>;
 
     CLineStore() = default;
-    CLineStore(const CLineStore&) = delete;
-    CLineStore& operator=(const CLineStore&) = delete;
+    /// A deep copy: every line, its vertices, the last id and the statistics.
+    CLineStore(const CLineStore& other);
+    CLineStore& operator=(const CLineStore& other);
+    CLineStore(CLineStore&&) noexcept = default;
+    CLineStore& operator=(CLineStore&&) noexcept = default;
+
+    /// Bytes the lines and their vertices take, roughly (for bounding undo
+    /// history).
+    std::size_t MemoryBytes() const;
 
     /// Appends a line with the next id (m_nLastLineId + 1, which becomes the
     /// new m_nLastLineId). Returns 1.

@@ -1,0 +1,253 @@
+// Opening and saving images and vectors, histograms, snapshots and the
+// questions asked before a document closes.
+#include "document/document.h"
+
+#include "commands/processing_commands.h"
+#include "image/bmp_file.h"
+#include "port/recording_port.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+using Answer = MessageAnswer;
+
+class DocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() /
+                ("orvane_document_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    /// A 24-bit BMP file of width x height pixels, pure red, saved at `name`.
+    fs::path redBmp(const std::string& name, int width = 2, int height = 2)
+    {
+        CBitmapImage image;
+        image.Create(width, height, 24);
+        for (int y = 1; y <= height; ++y)
+            for (int x = 1; x <= width; ++x)
+                image.SetPixelColor(x, y, 255, 0, 0);
+        const fs::path path = m_dir / name;
+        EXPECT_EQ(WriteBmpFile(image, path), 1);
+        return path;
+    }
+
+    static PointList twoPoints(double x0, double y0, double x1, double y1)
+    {
+        PointList p;
+        p.append(x0, y0);
+        p.append(x1, y1);
+        return p;
+    }
+
+    fs::path m_dir;
+    RecordingPort m_port;
+    Document m_doc;
+};
+
+TEST_F(DocumentTest, OpeningABmpReadsItWithoutMarkingAnythingOrCountingHistograms)
+{
+    ASSERT_EQ(m_doc.OnOpenDocument(redBmp("red.bmp"), m_port), OpenResult::Read);
+    EXPECT_EQ(m_port.statusTexts(), (std::vector<std::string>{"Working...", "Ready"}));
+    EXPECT_EQ(m_doc.m_image.GetWidth(), 2);
+    EXPECT_EQ(m_doc.GetFileName(), "red.bmp");
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.m_nMaxCount, -1) << "loading does not count the histograms";
+    EXPECT_EQ(m_doc.m_histRed[255], 0);
+}
+
+TEST_F(DocumentTest, ARejectedFileLeavesAnEmptyDocumentAndAMissingOneNone)
+{
+    const fs::path junk = m_dir / "junk.bmp";
+    std::ofstream(junk) << "not a bitmap at all";
+    EXPECT_EQ(m_doc.OnOpenDocument(junk, m_port), OpenResult::Rejected);
+    EXPECT_TRUE(m_doc.m_image.IsEmpty());
+    EXPECT_EQ(m_port.messages(), std::vector<std::string>{kLoadBitmapError});
+    EXPECT_EQ(m_port.lastStatus(), "Error Loading Bitmap File");
+
+    m_port.clear();
+    EXPECT_EQ(m_doc.OnOpenDocument(m_dir / "missing.bmp", m_port), OpenResult::CannotOpen);
+    ASSERT_EQ(m_port.messages().size(), 1u);
+    EXPECT_NE(m_port.messages()[0].find("missing.bmp"), std::string::npos) << "names the file";
+    EXPECT_EQ(m_doc.OnOpenDocument(m_dir, m_port), OpenResult::CannotOpen) << "a folder";
+}
+
+TEST_F(DocumentTest, SavingWritesTheImageAndRefusesWhenThereIsNone)
+{
+    EXPECT_EQ(m_doc.OnSaveDocument(m_dir / "empty.bmp", m_port), 0);
+    ASSERT_EQ(m_port.messages().size(), 1u);
+    EXPECT_EQ(m_port.messages()[0].rfind("Error Saving Bitmap File", 0), 0u);
+    EXPECT_EQ(m_port.lastStatus(), "Error Saving Bitmap File");
+    EXPECT_FALSE(fs::exists(m_dir / "empty.bmp"));
+
+    m_doc.OnOpenDocument(redBmp("red.bmp"), m_port);
+    m_doc.SetModifiedFlag();
+    m_port.clear();
+    ASSERT_EQ(m_doc.OnSaveDocument(m_dir / "copy.bmp", m_port), 1);
+    EXPECT_EQ(m_port.statusTexts(), (std::vector<std::string>{"Saving...", "Ready"}));
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.GetPathName(), m_dir / "copy.bmp");
+    EXPECT_EQ(fs::file_size(m_dir / "copy.bmp"), fs::file_size(m_dir / "red.bmp"));
+
+    m_doc.SetModifiedFlag();
+    EXPECT_EQ(m_doc.OnSaveDocument(m_dir / "no" / "such" / "folder.bmp", m_port), 0);
+    EXPECT_TRUE(m_doc.IsModified()) << "a failed save keeps the image marked";
+    EXPECT_EQ(m_doc.GetPathName(), m_dir / "copy.bmp");
+}
+
+TEST_F(DocumentTest, HistogramMaximaOnlyGrow)
+{
+    m_doc.OnOpenDocument(redBmp("red.bmp"), m_port);
+    m_doc.UpdateHistogram();
+    EXPECT_EQ(m_doc.m_histRed[255], 4);
+    EXPECT_EQ(m_doc.m_histRed[0], 0);
+    EXPECT_EQ(m_doc.m_histGreen[0], 4);
+    EXPECT_EQ(m_doc.m_histBlue[0], 4);
+    EXPECT_EQ((std::vector{m_doc.m_nMaxRed, m_doc.m_nMaxGreen, m_doc.m_nMaxBlue, m_doc.m_nMaxCount}),
+              (std::vector{4, 4, 4, 4}));
+
+    m_doc.m_image.SetPixelColor(1, 1, 0, 0, 255);
+    m_doc.m_image.SetPixelColor(2, 1, 0, 9, 0);
+    m_doc.UpdateHistogram();
+    EXPECT_EQ(m_doc.m_histRed[255], 2);
+    EXPECT_EQ(m_doc.m_histGreen[0], 3);
+    EXPECT_EQ(m_doc.m_nMaxRed, 4) << "kept from the earlier count";
+    EXPECT_EQ(m_doc.m_nMaxCount, 4);
+}
+
+TEST_F(DocumentTest, VectorFilesSaveClearTheChangedFlagAndReadAfterKeptLines)
+{
+    EXPECT_EQ(m_doc.CanSaveVectors(m_port), 0);
+    EXPECT_EQ(m_port.messages(), std::vector<std::string>{"No vector data found."});
+
+    m_doc.m_lines.AddLine(twoPoints(1, 2, 3, 4));
+    m_doc.SetVectorsChanged();
+    m_port.clear();
+    const fs::path arc = m_dir / "lines.arc";
+    ASSERT_EQ(m_doc.SaveVectorFile(arc, m_port), 1);
+    EXPECT_FALSE(m_doc.VectorsChanged());
+    EXPECT_EQ(m_port.statusTexts(), (std::vector<std::string>{"Saving...", "Ready"}));
+
+    m_port.scriptAnswers({Answer::No});
+    m_doc.AskToEraseVectors(m_port);
+    ASSERT_EQ(m_doc.OpenVectorFile(arc, m_port), 1);
+    EXPECT_EQ(m_port.messages().back(), "Erase existing vector data?");
+    EXPECT_EQ(m_doc.m_lines.GetLineCount(), 3) << "the kept line, the file's line and its closing empty line";
+    EXPECT_TRUE(m_doc.VectorsChanged()) << "no file holds the kept and the read lines together";
+
+    m_port.scriptAnswers({Answer::Yes});
+    m_doc.AskToEraseVectors(m_port);
+    EXPECT_EQ(m_doc.m_lines.GetLineCount(), 0);
+    ASSERT_EQ(m_doc.OpenVectorFile(arc, m_port), 1);
+    EXPECT_FALSE(m_doc.VectorsChanged()) << "the store now equals the file";
+
+    m_port.clear();
+    EXPECT_EQ(m_doc.SaveVectorFile(m_dir / "missing" / "lines.dxf", m_port), 0);
+    EXPECT_EQ(m_port.messages().back(), "Error Saving Vector File");
+    EXPECT_EQ(m_port.lastStatus(), "Error Saving Vector File");
+    m_port.clear();
+    EXPECT_EQ(m_doc.OpenVectorFile(m_dir / "missing.arc", m_port), 0);
+    EXPECT_EQ(m_port.messages(), (std::vector<std::string>{"Unable to open file!", "Error Opening Vector File"}));
+}
+
+TEST_F(DocumentTest, SnapshotsPutImageColourTableLinesAndFlagsBack)
+{
+    const RGBQUAD table[2] = {{0, 0, 0, 0}, {200, 100, 50, 0}};
+    m_doc.m_image.Create(9, 3, 1, table);
+    m_doc.m_image.SetPixelColor(9, 3, 50, 100, 200);
+    m_doc.m_lines.AddLine(twoPoints(0, 0, 5, 5));
+    const DocumentSnapshot before = m_doc.TakeSnapshot();
+    ASSERT_TRUE(before.complete);
+    EXPECT_GE(before.MemoryBytes(), before.image.GetBitsSize() + 48u);
+
+    DocumentSnapshot snapshot = m_doc.TakeSnapshot();
+    m_doc.m_image.SetPixelColor(9, 3, 0, 0, 0);
+    m_doc.m_image.GetColorTable()[1] = RGBQUAD{1, 2, 3, 0};
+    m_doc.m_lines.DeleteAllLines();
+    m_doc.SetModifiedFlag();
+    m_doc.SetVectorsChanged();
+
+    m_doc.RestoreSnapshot(std::move(snapshot));
+    std::uint8_t r = 0, g = 0, b = 0;
+    ASSERT_EQ(m_doc.m_image.GetPixelColor(9, 3, r, g, b), 1);
+    EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{50, 100, 200})) << "the colour table came back too";
+    ASSERT_EQ(m_doc.m_lines.GetLineCount(), 1);
+    EXPECT_EQ(m_doc.m_lines.line(0).m_nodes.size(), 2u);
+    EXPECT_EQ(m_doc.m_lines.m_nLastLineId, 1);
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_FALSE(m_doc.VectorsChanged());
+    EXPECT_EQ(m_doc.m_histBlue[200], 1) << "histograms follow the restored image";
+}
+
+TEST_F(DocumentTest, CommandOutcomesMarkTheImageAndTheLines)
+{
+    m_doc.ApplyOutcome(CommandOutcome{true, false, false, true});
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_TRUE(m_doc.VectorsChanged());
+    m_doc.ApplyOutcome(CommandOutcome{true, true, true, false});
+    EXPECT_TRUE(m_doc.IsModified());
+}
+
+TEST_F(DocumentTest, ClosingAsksAboutTheImageThenTheLines)
+{
+    int imageSaves = 0, vectorSaves = 0;
+    bool saveSucceeds = true;
+    const SaveActions actions{[&] { ++imageSaves; return saveSucceeds; },
+                              [&] { ++vectorSaves; return saveSucceeds; }};
+
+    EXPECT_EQ(m_doc.SaveModified(m_port, "a.bmp", actions), CloseAnswer::Close);
+    EXPECT_TRUE(m_port.messages().empty()) << "nothing changed, nothing asked";
+
+    m_doc.m_lines.AddLine(twoPoints(0, 0, 1, 1));
+    m_doc.SetVectorsChanged();
+    m_doc.SetModifiedFlag();
+    struct Case {
+        std::vector<Answer> answers;
+        CloseAnswer result;
+        int questions, imageSaves, vectorSaves;
+    };
+    const Case cases[] = {
+        {{Answer::No, Answer::No}, CloseAnswer::Close, 2, 0, 0},
+        {{Answer::Cancel}, CloseAnswer::Cancel, 1, 0, 0},
+        {{Answer::No, Answer::Cancel}, CloseAnswer::Cancel, 2, 0, 0},
+        {{Answer::Yes, Answer::Yes}, CloseAnswer::Close, 2, 1, 1},
+    };
+    for (const Case& c : cases) {
+        m_port.clear();
+        imageSaves = vectorSaves = 0;
+        for (Answer a : c.answers)
+            m_port.scriptAnswers({a});
+        EXPECT_EQ(m_doc.SaveModified(m_port, "a.bmp", actions), c.result);
+        EXPECT_EQ(int(m_port.messages().size()), c.questions);
+        EXPECT_EQ(imageSaves, c.imageSaves);
+        EXPECT_EQ(vectorSaves, c.vectorSaves);
+    }
+    EXPECT_EQ(m_port.messages(),
+              (std::vector<std::string>{"Save changes to a.bmp?", "Save changes to the vector lines of a.bmp?"}));
+
+    saveSucceeds = false; // the user cancelled the save dialog, or the disk is full
+    m_port.clear();
+    m_port.scriptAnswers({Answer::Yes});
+    EXPECT_EQ(m_doc.SaveModified(m_port, "a.bmp", actions), CloseAnswer::Cancel);
+
+    m_doc.SetModifiedFlag(false);
+    m_doc.m_lines.DeleteAllLines();
+    m_port.clear();
+    EXPECT_EQ(m_doc.SaveModified(m_port, "a.bmp", actions), CloseAnswer::Close);
+    EXPECT_TRUE(m_port.messages().empty()) << "no lines left to lose";
+}
+
+} // namespace
+} // namespace orvane

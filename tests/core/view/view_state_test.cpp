@@ -1,0 +1,111 @@
+// Zoom levels, the line filter and the mapping between image and view.
+#include "view/view_state.h"
+
+#include "vector/line_store.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orvane {
+namespace {
+
+/// The menu's Zoom In and Zoom Out take a step themselves and then one more
+/// through zooming at the centre.
+float menuZoomIn(float z) { return StepZoomIn(StepZoomIn(z)); }
+float menuZoomOut(float z) { return StepZoomOut(StepZoomOut(z)); }
+
+TEST(ViewZoom, StepsRunThroughTheLevelsAndStopAtBothEnds)
+{
+    std::vector<float> seen{1.0f / 16};
+    for (int i = 0; i < 40; ++i)
+        seen.push_back(StepZoomIn(seen.back()));
+    std::vector<float> expected;
+    for (int n = 16; n >= 2; --n)
+        expected.push_back(1.0f / float(n));
+    for (int z = 1; z <= 16; ++z)
+        expected.push_back(float(z));
+    expected.resize(seen.size(), 16.0f);
+    EXPECT_EQ(seen, expected);
+
+    float z = 16.0f;
+    for (int i = 0; i < 40; ++i)
+        z = StepZoomOut(z);
+    EXPECT_EQ(z, 1.0f / 16);
+    EXPECT_EQ(StepZoomIn(1.0f), 2.0f) << "a click";
+    EXPECT_EQ(StepZoomOut(1.0f), 0.5f);
+}
+
+TEST(ViewZoom, MenuCommandsMoveTwoLevels)
+{
+    struct Case { float from, in, out; };
+    for (Case c : {Case{1.0f, 3.0f, 1.0f / 3}, Case{15.0f, 16.0f, 13.0f}, Case{16.0f, 16.0f, 14.0f},
+                   Case{0.5f, 2.0f, 0.25f}, Case{1.0f / 3, 1.0f, 0.2f}, Case{3.0f, 5.0f, 1.0f},
+                   Case{2.0f, 4.0f, 0.5f}, Case{1.0f / 15, 1.0f / 13, 1.0f / 16}, Case{1.0f / 16, 1.0f / 14, 1.0f / 16}}) {
+        EXPECT_EQ(menuZoomIn(c.from), c.in) << c.from;
+        EXPECT_EQ(menuZoomOut(c.from), c.out) << c.from;
+    }
+}
+
+TEST(ViewMapping, VerticesSitOnPixelCentresFromZoomTwoAndOnCornersBelow)
+{
+    struct Case { float zoom; int k; double x, pen; };
+    // x is where the vertex (3, 3) lands; pen the line width in device pixels.
+    for (Case c : {Case{16, 10, 3 * 16 + 8, 8}, Case{10, 10, 35, 5}, Case{4, 4, 14, 2}, Case{3, 3, 10, 1},
+                   Case{2, 2, 7, 1}, Case{1, 1, 3, 0}, Case{0.5f, 1, 1.5, 0}, Case{1.0f / 16, 1, 3.0 / 16, 0}}) {
+        EXPECT_EQ(VectorScale(c.zoom), c.k) << c.zoom;
+        EXPECT_DOUBLE_EQ(VertexToDevice(3, 3, c.zoom).x, c.x) << c.zoom;
+        EXPECT_DOUBLE_EQ(LinePenWidth(c.zoom), c.pen) << c.zoom;
+    }
+    EXPECT_DOUBLE_EQ(VertexToDevice(2.75, 0, 16).x, (27 + 5) * 1.6) << "fractions go to the 1/k grid";
+}
+
+TEST(ViewMapping, DevicePixelsNameTheImagePixelUnderThem)
+{
+    EXPECT_EQ(DeviceToImage(0, 1), 0);
+    EXPECT_EQ(DeviceToImage(9, 2), 4);
+    EXPECT_EQ(DeviceToImage(9, 0.5f), 18);
+    EXPECT_EQ(DeviceToImage(100 + 0, 1), 100);
+    EXPECT_EQ(DeviceExtent(1500, 1.0f / 16), 94) << "a partly covered device pixel still shows";
+    EXPECT_EQ(DeviceExtent(1500, 16), 24000);
+    EXPECT_EQ(DeviceExtent(0, 4), 0);
+}
+
+TEST(ViewMapping, ZoomingKeepsThePointUnderTheCursorWithinTheScrollRange)
+{
+    // Image pixel 600 sits under client x 100 at scroll 500, zoom 1; at zoom 2
+    // it is device 1200, so the scroll goes to 1100.
+    EXPECT_EQ(ScrollToKeepPoint(500, 100, 1, 2, 3000, 800), 1100);
+    EXPECT_EQ(ScrollToKeepPoint(500, 100, 1, 2, 1500, 800), 700) << "held at the end";
+    EXPECT_EQ(ScrollToKeepPoint(0, 10, 2, 1, 750, 800), 0) << "an image smaller than the window does not scroll";
+}
+
+TEST(ViewState, FilterModeShowsOnlyListedLines)
+{
+    ViewState view;
+    EXPECT_EQ(view.IsLineShown(5), 1);
+    view.m_bFilterMode = 1;
+    EXPECT_EQ(view.IsLineShown(5), 0) << "an empty list shows nothing";
+    view.SetFilterList({1, 5});
+    EXPECT_EQ(view.IsLineShown(5), 1);
+    EXPECT_EQ(view.IsLineShown(2), 0);
+    view.m_bFilterMode = 0;
+    EXPECT_EQ(view.IsLineShown(2), 1);
+    view.m_selection = {7};
+    EXPECT_NE(view.IsSelected(7), 0);
+    EXPECT_EQ(view.IsSelected(5), 0);
+}
+
+TEST(ViewState, VertexBoundsFollowMovedVertices)
+{
+    PointList p;
+    p.append(4, 1);
+    p.append(2, 9);
+    CVectorLine line(1, p);
+    line.m_nodes[1].m_dX = 20; // smoothing moves vertices, not the kept box
+    const ImageRect box = VertexBounds(line);
+    EXPECT_EQ(box, (ImageRect{4, 1, 20, 9}));
+}
+
+} // namespace
+} // namespace orvane
