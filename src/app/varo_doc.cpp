@@ -1,0 +1,236 @@
+// The desktop document.
+#include "app/varo_doc.h"
+
+#include "app/child_frame.h"
+#include "app/command_table.h"
+#include "app/desktop_port.h"
+#include "app/main_frame.h"
+#include "app/varo_app.h"
+#include "app/varo_view.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace orvane::app {
+namespace {
+
+const QStringList kImageFilters{QStringLiteral("BMP Files(*.BMP)"), QStringLiteral("All Files (*)")};
+const QStringList kVectorFilters{
+    QStringLiteral("AutoCAD DXF (*.dxf)"),      QStringLiteral("MapInfo Interchange (*.mif)"),
+    QStringLiteral("Orvane Data (*.txt)"),      QStringLiteral("R2U ARC File (*.arc)"),
+    QStringLiteral("Genamap Type 19-Input File (*.DI)"), QStringLiteral("ASCII X,Y,Z Format (*.asc)")};
+
+std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+
+/// The wait cursor for the length of a command.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+CVaroDoc::CVaroDoc(CVaroApp& app) : QObject(&app), m_app(app) {}
+
+CVaroDoc::~CVaroDoc() = default;
+
+QString CVaroDoc::GetPathName() const { return QString::fromStdString(m_doc.GetPathName().string()); }
+
+QString CVaroDoc::GetTitle() const
+{
+    const QString name = QString::fromStdString(m_doc.GetFileName());
+    return name.isEmpty() ? QString::fromLatin1(kAppTitle) : name;
+}
+
+void CVaroDoc::SetModifiedFlag(bool modified)
+{
+    m_doc.SetModifiedFlag(modified);
+    refreshTitles();
+}
+
+OpenResult CVaroDoc::OnOpenDocument(const QString& path)
+{
+    DesktopPort port(m_app);
+    WaitCursor wait;
+    const OpenResult result = m_doc.OnOpenDocument(toPath(path), port);
+    m_raster.Invalidate();
+    UpdateAllViews();
+    refreshTitles();
+    return result;
+}
+
+bool CVaroDoc::OnCmdMsg(int id, CmdUI* ui)
+{
+    switch (id) {
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
+    case ID_SAVE_VECTOR_AS:
+    case ID_OPEN_VECTOR:
+    case ID_FILE_CLOSE: break;
+    default: return false;
+    }
+    if (ui) {
+        ui->enabled = !IsBusy();
+        return true;
+    }
+    switch (id) {
+    case ID_FILE_SAVE: OnFileSave(); break;
+    case ID_FILE_SAVE_AS: OnFileSaveAs(); break;
+    case ID_SAVE_VECTOR_AS: OnSaveVectorAs(); break;
+    case ID_OPEN_VECTOR: OnOpenVector(); break;
+    case ID_FILE_CLOSE:
+        if (RefuseIfBusy() || !SaveModified())
+            break;
+        for (CVaroView* view : QList<CVaroView*>(m_views))
+            if (auto* frame = qobject_cast<CChildFrame*>(view->parentWidget()))
+                frame->CloseWithoutAsking();
+        break;
+    }
+    return true;
+}
+
+bool CVaroDoc::OnFileSave()
+{
+    if (m_doc.GetPathName().empty())
+        return OnFileSaveAs();
+    if (RefuseIfBusy())
+        return false;
+    DesktopPort port(m_app);
+    WaitCursor wait;
+    const bool saved = m_doc.OnSaveDocument(m_doc.GetPathName(), port) == 1;
+    refreshTitles();
+    return saved;
+}
+
+bool CVaroDoc::OnFileSaveAs()
+{
+    if (RefuseIfBusy())
+        return false;
+    DesktopPort port(m_app);
+    if (m_doc.m_image.IsEmpty()) {
+        // Nothing to write: say so before the user picks a name.
+        return m_doc.OnSaveDocument({}, port) == 1;
+    }
+    FileDialogRequest request{true, QStringLiteral("Save Image As"), kImageFilters, 0, QStringLiteral("bmp"),
+                              GetPathName(), true};
+    const QString path = m_app.GetFileName(request);
+    if (path.isEmpty())
+        return false;
+    WaitCursor wait;
+    if (m_doc.OnSaveDocument(toPath(path), port) != 1)
+        return false;
+    m_app.AddToRecentFileList(path);
+    refreshTitles();
+    return true;
+}
+
+bool CVaroDoc::OnSaveVectorAs()
+{
+    if (RefuseIfBusy())
+        return false;
+    DesktopPort port(m_app);
+    if (!m_doc.CanSaveVectors(port))
+        return false;
+    QString start = QFileInfo(GetPathName()).absolutePath();
+    FileDialogRequest request{true, QStringLiteral("Save Vector As"), kVectorFilters, 0, QStringLiteral("dxf"),
+                              start, true};
+    const QString path = m_app.GetFileName(request);
+    if (path.isEmpty())
+        return false;
+    Document::BusyGuard busy(m_doc);
+    WaitCursor wait;
+    return m_doc.SaveVectorFile(toPath(path), port) == 1;
+}
+
+void CVaroDoc::OnOpenVector()
+{
+    if (RefuseIfBusy())
+        return;
+    DesktopPort port(m_app);
+    const int before = m_doc.m_lines.GetLineCount();
+    m_doc.AskToEraseVectors(port);
+    if (m_doc.m_lines.GetLineCount() != before)
+        OnLinesChanged();
+    FileDialogRequest request{false, QStringLiteral("Open Vector"), {QStringLiteral("R2U ARC File (*.arc)")}, 0,
+                              QStringLiteral("arc"), QFileInfo(GetPathName()).absolutePath(), false};
+    const QString path = m_app.GetFileName(request);
+    if (path.isEmpty())
+        return;
+    WaitCursor wait;
+    if (m_doc.OpenVectorFile(toPath(path), port))
+        OnLinesChanged();
+}
+
+void CVaroDoc::UpdateHistogram()
+{
+    m_doc.UpdateHistogram();
+    emit histogramChanged();
+}
+
+bool CVaroDoc::SaveModified()
+{
+    DesktopPort port(m_app);
+    const SaveActions actions{[this] { return OnFileSave(); }, [this] { return OnSaveVectorAs(); }};
+    return m_doc.SaveModified(port, GetTitle().toStdString(), actions) == CloseAnswer::Close;
+}
+
+bool CVaroDoc::CanCloseFrame(CChildFrame*)
+{
+    if (RefuseIfBusy())
+        return false;
+    return m_views.size() > 1 || SaveModified();
+}
+
+bool CVaroDoc::RefuseIfBusy()
+{
+    if (!IsBusy())
+        return false;
+    m_app.SetStatusText(0, QStringLiteral("Please wait: an operation is still running on %1.").arg(GetTitle()));
+    QApplication::beep();
+    return true;
+}
+
+void CVaroDoc::AddView(CVaroView* view)
+{
+    m_views.append(view);
+    refreshTitles();
+}
+
+void CVaroDoc::RemoveView(CVaroView* view)
+{
+    m_views.removeAll(view);
+    if (m_views.isEmpty())
+        m_app.OnDocumentClosed(this);
+    else
+        refreshTitles();
+}
+
+void CVaroDoc::UpdateAllViews(CVaroView* sender)
+{
+    for (CVaroView* view : m_views)
+        if (view != sender)
+            view->viewport()->update();
+}
+
+void CVaroDoc::OnImageChanged()
+{
+    m_raster.Invalidate();
+    for (CVaroView* view : m_views)
+        view->OnInitialUpdate();
+    refreshTitles();
+}
+
+void CVaroDoc::OnLinesChanged() { UpdateAllViews(); }
+
+void CVaroDoc::refreshTitles()
+{
+    for (CVaroView* view : m_views)
+        if (auto* frame = qobject_cast<CChildFrame*>(view->parentWidget()))
+            frame->UpdateTitle();
+    emit titleChanged();
+}
+
+} // namespace orvane::app

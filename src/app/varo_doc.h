@@ -1,0 +1,94 @@
+// CVaroDoc: the desktop side of a document. It holds the core document
+// (image, lines, histograms, file state), knows its windows, and carries
+// the file commands that belong to a document.
+#pragma once
+
+#include "app/cmd_ui.h"
+#include "document/document.h"
+#include "view/image_raster.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+namespace orvane::app {
+
+class CChildFrame;
+class CVaroApp;
+class CVaroView;
+
+class CVaroDoc : public QObject, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit CVaroDoc(CVaroApp& app);
+    ~CVaroDoc() override;
+
+    Document& core() { return m_doc; }
+    const Document& core() const { return m_doc; }
+
+    /// The full path of the image file.
+    QString GetPathName() const;
+    /// The file name the windows and questions show.
+    QString GetTitle() const;
+    bool IsModified() const { return m_doc.IsModified(); }
+    void SetModifiedFlag(bool modified = true);
+
+    /// Reads the image file (see Document::OnOpenDocument).
+    OpenResult OnOpenDocument(const QString& path);
+
+    // --- Commands -----------------------------------------------------------
+
+    bool OnCmdMsg(int id, CmdUI* ui) override;
+    /// Save Image: to the image's own file; true when saved.
+    bool OnFileSave();
+    /// Save Image As: asks for a name; true when saved.
+    bool OnFileSaveAs();
+    /// Save Vector As: asks for a name and writes the lines; true when saved.
+    bool OnSaveVectorAs();
+    /// Open Vector: reads an ARC file's lines into the store.
+    void OnOpenVector();
+    /// Recounts the histograms and repaints the histogram window.
+    void UpdateHistogram();
+
+    // --- Closing ------------------------------------------------------------
+
+    /// Asks about unsaved image changes and lines; false when the user
+    /// cancelled or a save did not happen.
+    bool SaveModified();
+    /// Whether the window may close: refused while an operation runs, and
+    /// for the document's last window only after SaveModified.
+    bool CanCloseFrame(CChildFrame* frame);
+    /// True (after saying so in the status bar) while an operation runs on
+    /// the document: the caller must not start, close or change anything.
+    bool RefuseIfBusy();
+    bool IsBusy() const { return m_doc.IsBusy(); }
+
+    // --- Windows ------------------------------------------------------------
+
+    void AddView(CVaroView* view);
+    /// Forgets a view; the document closes with its last view.
+    void RemoveView(CVaroView* view);
+    const QList<CVaroView*>& views() const { return m_views; }
+    /// Repaints every view (all of them but `sender` when given).
+    void UpdateAllViews(CVaroView* sender = nullptr);
+    /// The image's pixels changed: screen caches go and every view repaints.
+    void OnImageChanged();
+    /// The lines changed: every view repaints.
+    void OnLinesChanged();
+    /// Screen pixels of the image, shared by the document's views.
+    ImageRaster& raster() { return m_raster; }
+
+signals:
+    void titleChanged();
+    void histogramChanged();
+
+private:
+    void refreshTitles();
+
+    CVaroApp& m_app;
+    Document m_doc;
+    ImageRaster m_raster;
+    QList<CVaroView*> m_views;
+};
+
+} // namespace orvane::app
