@@ -11,7 +11,7 @@ constexpr CommandInfo kCommands[] = {
     // File
     {ID_FILE_OPEN, "&Open Image...\tCtrl+O", nullptr, "Open an existing image\nOpen", "Ctrl+O", false},
     {ID_REVERT, "&Revert/Reopen\tCtrl+E", nullptr, "Reopen the image as it was last saved, dropping every change\nRevert/Reopen", "Ctrl+E", false},
-    {ID_FILE_CLOSE, "&Close Image\tCtrl+F4", nullptr, "Close the active image\nClose", "Ctrl+F4", false},
+    {ID_FILE_CLOSE, "&Close Image\tCtrl+F4", nullptr, "Close the active image\nClose", nullptr, false}, // the window's own Ctrl+F4 closes it
     {ID_FILE_SAVE, "&Save Image\tCtrl+S", nullptr, "Save the active image\nSave", "Ctrl+S", false},
     {ID_FILE_SAVE_AS, "Save Image &As...", nullptr, "Save the active image with a new name\nSave As", nullptr, false},
     // The menu has always said Ctrl-T while the key was Ctrl+I: both work.

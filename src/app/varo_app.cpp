@@ -306,7 +306,11 @@ QPrinter& CVaroApp::printer()
     return *m_printer;
 }
 
-CSplashWnd* CVaroApp::splash() const { return static_cast<CSplashWnd*>(m_splash.data()); }
+CSplashWnd* CVaroApp::splash() const
+{
+    // A dismissed splash is gone for the user at once, before Qt deletes it.
+    return m_splash && m_splash->isVisible() ? static_cast<CSplashWnd*>(m_splash.data()) : nullptr;
+}
 
 bool CVaroApp::ShowSplash(int timeoutMs)
 {
