@@ -35,12 +35,9 @@ CBitmapImage randomImage(int width, int height, int bits, unsigned seed)
 /// pixel under it when enlarged, the darkest of its block when reduced.
 std::uint32_t reference(const CBitmapImage& image, float zoom, int dx, int dy)
 {
-    int x0 = dx / int(zoom), y0 = dy / int(zoom), size = 1;
-    if (zoom < 1) {
-        size = int(std::lround(1 / zoom));
-        x0 = dx * size;
-        y0 = dy * size;
-    }
+    const int size = zoom < 1 ? int(std::lround(1 / zoom)) : 1;
+    const int x0 = zoom < 1 ? dx * size : dx / int(zoom);
+    const int y0 = zoom < 1 ? dy * size : dy / int(zoom);
     int r = 255, g = 255, b = 255;
     for (int y = y0; y < y0 + size && y < image.GetHeight(); ++y)
         for (int x = x0; x < x0 + size && x < image.GetWidth(); ++x) {
