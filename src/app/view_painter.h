@@ -19,8 +19,10 @@ namespace orvane::app {
 /// device pixels. Only what meets the area is drawn, and the pixels of the
 /// area come out the same whichever rectangle around them is painted.
 /// `hatchOrigin` pins the hatch pattern to the window.
+/// `cullLines` false draws every line whatever its place (only for
+/// measuring what culling saves).
 void PaintDocument(QPainter& painter, const Document& doc, const ViewState& view, ImageRaster& raster,
-                   const QRect& area, const QPoint& hatchOrigin = {});
+                   const QRect& area, const QPoint& hatchOrigin = {}, bool cullLines = true);
 
 /// The image's size in device pixels at the view's zoom.
 QRect ImageDeviceRect(const Document& doc, float zoom);

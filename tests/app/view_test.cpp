@@ -224,6 +224,43 @@ private slots:
         QCOMPARE(paintInTiles(doc, state, area, QSize(5, 300)), whole);
     }
 
+    void idsWrittenOverEachOtherShowTheFirstLinesAndMarkersLieOnTop()
+    {
+        auto lineAt = [](Document& doc, std::vector<std::pair<double, double>> points) -> CVectorLine& {
+            PointList p;
+            for (auto [x, y] : points)
+                p.append(x, y);
+            doc.m_lines.AddLine(p);
+            return doc.m_lines.line(doc.m_lines.GetLineCount() - 1);
+        };
+        ViewState state;
+        state.m_fZoom = 4;
+        state.m_bShowLineIds = state.m_bShowEndNodes = 1;
+        const QRect area(0, 0, 240, 160);
+        Document first, both;
+        first.m_image = AppHarness::whiteImage(60, 40);
+        both.m_image = AppHarness::whiteImage(60, 40);
+        lineAt(first, {{5, 10}, {20, 10}});
+        lineAt(both, {{5, 10}, {20, 10}});
+        CVectorLine& second = lineAt(both, {{40, 30}, {50, 30}});
+        second.m_dMidX = 20; // its id would land on the first line's
+        second.m_dMidY = 10;
+        // A later line across the first one's start node leaves the node on top.
+        lineAt(first, {{5, 0}, {5, 39}});
+        lineAt(both, {{5, 0}, {5, 39}});
+        const QImage a = paintInTiles(first, state, area, area.size());
+        const QImage b = paintInTiles(both, state, area, area.size());
+        QCOMPARE(b.copy(QRect(80, 40, 60, 20)), a.copy(QRect(80, 40, 60, 20)));
+        QCOMPARE(a.pixelColor(5 * 4 + 2, 10 * 4 + 2), kYellow);
+
+        // One vertex: both rings at one point, the white end ring on top.
+        Document single;
+        single.m_image = AppHarness::whiteImage(60, 40);
+        lineAt(single, {{30, 20}});
+        QCOMPARE(paintInTiles(single, state, area, area.size()).pixelColor(30 * 4 + 2, 20 * 4 + 2), kWhite);
+        QCOMPARE(paintInTiles(single, state, area, area.size()).pixelColor(30 * 4 + 2 - 3, 20 * 4 + 2), kRed);
+    }
+
     void printsToPdf()
     {
         Scene s;
