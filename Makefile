@@ -2,13 +2,14 @@
 #   make run    set up, build, and run the main job on the bundled sample
 #   make test   set up, build, run every test; then again under ASan + UBSan
 #   make bench  build and run the benchmarks (release build)
+#   make gui    set up, build, and open the desktop program on the bundled sample
 
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 JOBS      ?= 2
 CMAKE_GEN := -G Ninja
 
-.PHONY: all setup build build-asan test test-fast test-asan bench run clean
+.PHONY: all setup build build-asan test test-fast test-asan bench run gui screenshots clean
 
 all: build
 
@@ -46,6 +47,13 @@ bench: setup build
 
 run: setup build
 	@bash tools/run.sh $(BUILD_DIR)
+
+gui: setup build
+	$(BUILD_DIR)/src/app/orvane samples/floor_plan.bmp
+
+# PNGs of the real program under Xvfb, worked from the keyboard: out/screenshots/.
+screenshots: setup build
+	@bash tools/screenshots.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) out

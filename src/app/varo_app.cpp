@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QSettings>
 
 namespace orvane::app {
@@ -43,8 +44,13 @@ CVaroApp::~CVaroApp() { ExitInstance(); }
 bool CVaroApp::InitInstance(const QStringList& files, bool showSplash, bool showMaximised)
 {
     m_pMainWnd = new CMainFrame(*this);
-    if (showMaximised)
+    if (showMaximised) {
+        // Also the size to come back to, and all a window manager that does
+        // not maximise windows will give.
+        if (QScreen* screen = primaryScreen())
+            m_pMainWnd->setGeometry(screen->availableGeometry());
         m_pMainWnd->showMaximized();
+    }
     else
         m_pMainWnd->show();
     if (showSplash)

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs the real desktop program under Xvfb, works it from the keyboard as a
+# user would, and saves PNGs of the screen in out/screenshots/:
+#   1-opened.png      the bundled floor plan just opened, 1:1
+#   2-vectors.png     its One-Touch lines read back with Open Vector (Ctrl+I)
+#   3-zoomed.png      end nodes and ids on, zoomed in (Ctrl+D) at the centre
+#   4-zoomed-more.png one step further in
+# The lines come from orvane-cli, so this needs only the shell's commands.
+#
+#   tools/screenshots.sh [BUILD_DIR]
+set -euo pipefail
+build=${1:-build}
+cd "$(dirname "$0")/.."
+
+missing=()
+for tool in xvfb-run:xvfb xauth:xauth xdotool:xdotool import:imagemagick; do
+  command -v "${tool%%:*}" >/dev/null || missing+=("${tool##*:}")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  as_root=(); [ "$(id -u)" -ne 0 ] && as_root=(sudo)
+  "${as_root[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+out=out/screenshots
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$build/src/cli/orvane-cli" onetouch samples/floor_plan.bmp -o "$work/floor_plan.arc" -q
+
+cat > "$work/session.sh" <<SESSION
+set -euo pipefail
+export XDG_CONFIG_HOME="$work/config"
+"$build/src/app/orvane" --no-splash samples/floor_plan.bmp &
+program=\$!
+trap 'kill \$program 2>/dev/null || true' EXIT
+for i in \$(seq 50); do
+  window=\$(xdotool search --name '^Varo' 2>/dev/null | head -1 || true)
+  [ -n "\$window" ] && break
+  sleep 0.2
+done
+sleep 1.5
+xdotool windowfocus --sync "\$window"
+keys() { xdotool key --clearmodifiers "\$@"; sleep 0.8; }
+shot() { import -window root "$out/\$1.png"; echo "saved $out/\$1.png"; }
+keys alt+w t                      # Window > Tile: the image fills the window area
+shot 1-opened
+keys ctrl+i                       # Open Vector
+xdotool type --delay 20 "$work/floor_plan.arc"
+keys Return
+xdotool windowfocus --sync "\$window"  # back from the file dialog (no window manager here)
+shot 2-vectors
+keys alt+v l                      # View > Line End Nodes
+keys alt+v i                      # View > Line IDs
+keys ctrl+d                       # Zoom In (two levels: 3)
+shot 3-zoomed
+keys ctrl+d
+shot 4-zoomed-more
+SESSION
+xvfb-run -a -s "-screen 0 1600x1000x24" bash "$work/session.sh"
