@@ -70,60 +70,50 @@ void paintWindow(QImage& target, const Document& doc, const ViewState& view, Ima
     app::PaintDocument(painter, doc, view, raster, area, {}, cull);
 }
 
-void setZoomArgument(benchmark::State& state, float& zoom)
-{
-    zoom = state.range(0) > 0 ? float(state.range(0)) : 1.0f / float(-state.range(0));
-    state.SetLabel(state.range(0) > 0 ? "zoom " + std::to_string(state.range(0))
-                                      : "zoom 1/" + std::to_string(-state.range(0)));
-}
+/// One window of the view at the zoom the benchmark's argument names
+/// (negative n: 1/n), with end nodes and ids on.
+struct Window {
+    explicit Window(benchmark::State& state)
+        : zoom(state.range(0) > 0 ? float(state.range(0)) : 1.0f / float(-state.range(0))), view(viewAt(zoom)),
+          area(centredWindow(zoom))
+    {
+        state.SetLabel(state.range(0) > 0 ? "zoom " + std::to_string(state.range(0))
+                                          : "zoom 1/" + std::to_string(-state.range(0)));
+        state.counters["lines"] = doc.m_lines.GetLineCount();
+    }
+    void paint(bool cull = true) { paintWindow(target, doc, view, raster, area, cull); }
 
-void countLines(benchmark::State& state)
-{
-    state.counters["lines"] = drawingWithLines().m_lines.GetLineCount();
-}
+    const Document& doc = drawingWithLines();
+    float zoom;
+    ViewState view;
+    QRect area;
+    QImage target{kWindow, QImage::Format_RGB32};
+    ImageRaster raster;
+};
 
 void BM_Repaint(benchmark::State& state)
 {
-    float zoom;
-    setZoomArgument(state, zoom);
-    const Document& doc = drawingWithLines();
-    const ViewState view = viewAt(zoom);
-    const QRect area = centredWindow(zoom);
-    QImage target(kWindow, QImage::Format_RGB32);
-    ImageRaster raster;
-    paintWindow(target, doc, view, raster, area); // makes the zoom's screen pixels
+    Window window(state);
+    window.paint(); // makes the zoom's screen pixels
     for (auto _ : state)
-        paintWindow(target, doc, view, raster, area);
-    countLines(state);
+        window.paint();
 }
 
 void BM_FirstPaint(benchmark::State& state)
 {
-    float zoom;
-    setZoomArgument(state, zoom);
-    const Document& doc = drawingWithLines();
-    const ViewState view = viewAt(zoom);
-    const QRect area = centredWindow(zoom);
-    QImage target(kWindow, QImage::Format_RGB32);
-    ImageRaster raster;
+    Window window(state);
     for (auto _ : state) {
-        raster.Invalidate();
-        paintWindow(target, doc, view, raster, area);
+        window.raster.Invalidate();
+        window.paint();
     }
 }
 
 void BM_AllLines(benchmark::State& state)
 {
-    float zoom;
-    setZoomArgument(state, zoom);
-    const Document& doc = drawingWithLines();
-    ViewState view = viewAt(zoom);
-    view.m_bShowImage = 0;
-    const QRect area = centredWindow(zoom);
-    QImage target(kWindow, QImage::Format_RGB32);
-    ImageRaster raster;
+    Window window(state);
+    window.view.m_bShowImage = 0;
     for (auto _ : state)
-        paintWindow(target, doc, view, raster, area, false);
+        window.paint(false);
 }
 
 void BM_WholeImageToScreen(benchmark::State& state)
