@@ -2,12 +2,15 @@
 // it handles a command, and how a command's menu item and button look.
 #pragma once
 
+#include <QString>
+
 namespace orvane::app {
 
 /// The state a handler gives a command's menu item and toolbar button.
 struct CmdUI {
     bool enabled = true;
     bool checked = false;
+    QString text; ///< a menu text to show instead of the usual one (empty: the usual)
 };
 
 /// Something on the command route (view, document, frame, application).

@@ -23,7 +23,8 @@ constexpr CommandInfo kCommands[] = {
     {ID_FILE_MRU_FILE1, "Recent File", nullptr, "Open this image\nRecent File", nullptr, false},
     {ID_APP_EXIT, "E&xit\tAlt+F4", nullptr, "Quit the application; prompts to save images and lines\nExit", "Alt+F4", false},
     // Edit
-    {ID_EDIT_UNDO, "&Undo\tCtrl-Z", nullptr, "Undo the last action\nUndo", "Alt+Backspace", false},
+    {ID_EDIT_UNDO, "&Undo\tCtrl-Z", nullptr, "Undo the last change to the image or its lines\nUndo", "Ctrl+Z;Alt+Backspace", false},
+    {ID_EDIT_REDO, "&Redo\tCtrl-Y", nullptr, "Make the change undone last again\nRedo", "Ctrl+Y;Ctrl+Shift+Z", false},
     {ID_EDIT_CUT, "Cu&t\tCtrl+X", nullptr, "Cut the selection and put it on the Clipboard\nCut", "Ctrl+X;Shift+Del", false},
     {ID_EDIT_COPY, "&Copy\tCtrl+C", nullptr, "Copy the selection and put it on the Clipboard\nCopy", "Ctrl+C;Ctrl+Ins", false},
     {ID_EDIT_PASTE, "&Paste\tCtrl+V", nullptr, "Insert Clipboard contents\nPaste", "Ctrl+V;Shift+Ins", false},
@@ -76,7 +77,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_APP_ABOUT, "&About Orvane...", nullptr, "Display program information, version number and copyright\nAbout", nullptr, false},
     // Toolbar and keyboard only
     {ID_ZOOM_MODE, nullptr, nullptr, "Zoom In/Out\nZoom In/Out", nullptr, true},
-    {ID_EDIT_IMAGE_PEN, nullptr, nullptr, "Pen to edit image pixel by pixel\nEdit with Pen", nullptr, false},
+    {ID_EDIT_IMAGE_PEN, nullptr, nullptr, "Pen to edit image pixel by pixel\nEdit with Pen", nullptr, true},
     {ID_NEXT_PANE, nullptr, nullptr, "Switch to the next window\nNext Pane", "F6", false},
     {ID_PREV_PANE, nullptr, nullptr, "Switch back to the previous window\nPrevious Pane", "Shift+F6", false},
 };
@@ -88,7 +89,7 @@ constexpr int kEmptyHelp[] = {ID_HELP_INDEX, ID_HELP_HOMEPAGE, ID_HELP_NEWSGROUP
 constexpr int kFile[] = {ID_FILE_OPEN, ID_REVERT, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0,
                          ID_OPEN_VECTOR, ID_SAVE_VECTOR_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
                          ID_FILE_PRINT_SETUP, 0, ID_FILE_MRU_FILE1, 0, ID_APP_EXIT};
-constexpr int kEdit[] = {ID_EDIT_UNDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
+constexpr int kEdit[] = {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
 constexpr int kView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_HISTOGRAM_WINDOW, 0, ID_ZOOM_IN, ID_ZOOM_OUT,
                          ID_REDRAW, ID_ZOOM_RESET, 0, ID_SHOW_END_NODES, ID_SHOW_LINE_IDS, ID_SHOW_IMAGE,
                          ID_SHOW_VECTORS, 0, ID_SHOW_FILTER, ID_FILTER_MODE};

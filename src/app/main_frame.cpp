@@ -352,6 +352,8 @@ void CMainFrame::UpdateMenus()
                              OnCmdMsg(command.id, &ui) || m_app.OnCmdMsg(command.id, &ui);
         QAction* action = m_actions.value(command.id);
         action->setEnabled(handled && ui.enabled);
+        if (!ui.text.isEmpty())
+            action->setText(ui.text);
         if (command.checkable)
             action->setChecked(handled && ui.checked);
     }

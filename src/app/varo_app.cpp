@@ -2,14 +2,24 @@
 #include "app/varo_app.h"
 
 #include "app/about_dlg.h"
+#include "app/canny_param_dlg.h"
+#include "app/one_touch_dlg.h"
+#include "app/polyline_reduction_dlg.h"
+#include "app/straight_option_dlg.h"
 #include "app/artwork.h"
 #include "app/child_frame.h"
 #include "app/command_table.h"
+#include "app/histogram_bar.h"
 #include "app/main_frame.h"
 #include "app/splash_wnd.h"
 #include "app/varo_doc.h"
 #include "app/varo_view.h"
 
+#include <algorithm>
+
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -18,6 +28,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
+#include <QUrl>
 
 namespace orvane::app {
 namespace {
@@ -104,6 +115,7 @@ CVaroDoc* CVaroApp::OpenDocumentFile(const QString& path)
         return nullptr;
     }
     m_documents.append(doc);
+    connect(doc, &CVaroDoc::histogramChanged, m_pMainWnd, [this] { m_pMainWnd->histogramBar()->update(); });
     CreateNewFrame(doc);
     AddToRecentFileList(full);
     return doc;
@@ -163,6 +175,27 @@ bool CVaroApp::OnCmdMsg(int id, CmdUI* ui)
         return true;
     case ID_APP_ABOUT: return run([this] { OnAppAbout(); });
     case ID_FILE_PRINT_SETUP: return run([this] { OnFilePrintSetup(); });
+    case ID_CANNY_PARAMETERS:
+    case ID_ONE_TOUCH_OPTION:
+    case ID_REDUCTION_OPTION:
+    case ID_STRAIGHT_OPTION:
+        // The settings are read while an operation runs: they change only
+        // between operations.
+        if (ui)
+            ui->enabled = std::none_of(m_documents.begin(), m_documents.end(),
+                                       [](const CVaroDoc* doc) { return doc->IsBusy(); });
+        else
+            OnOptionDialog(id);
+        return true;
+    case ID_HELP_INDEX: return run([this] { OnHelp(); });
+    case ID_HELP_HOMEPAGE: return run([this] { OnHomepage(); });
+    case ID_HELP_NEWSGROUP: return run([this] { OnNewsGroup(); });
+    case ID_DATA_WINDOW:
+        if (ui)
+            ui->enabled = m_pMainWnd && m_pMainWnd->GetActiveDocument();
+        else
+            OnDataWindow();
+        return true;
     default: return false;
     }
 }
@@ -206,6 +239,113 @@ void CVaroApp::OnFilePrintSetup()
 {
     QPageSetupDialog setup(&printer(), m_pMainWnd);
     setup.exec();
+}
+
+QString CVaroApp::HelpFolder() const
+{
+    return QDir(QString::fromStdString(m_settings.m_szProgramDir)).filePath(QStringLiteral("help/html"));
+}
+
+namespace {
+
+/// Opens a page of the help, or says that the help is not where it belongs.
+void openHelpPage(CVaroApp& app, const QString& page)
+{
+    const QString file = QDir(app.HelpFolder()).filePath(page);
+    if (!QFileInfo::exists(file)) {
+        app.MessageBox(QStringLiteral("The help page %1 is missing: the help belongs in the folder help/html "
+                                      "beside the program.").arg(file),
+                       MessageButtons::Ok);
+        return;
+    }
+    app.OpenUrl(QUrl::fromLocalFile(file));
+}
+
+/// The line report beside an image: its path with the extension replaced
+/// by .TXT, or by .txt, or by any other spelling of it that exists.
+QString reportFor(const QString& imagePath)
+{
+    const QFileInfo image(imagePath);
+    const QString name = image.fileName();
+    const int dot = int(name.lastIndexOf(u'.'));
+    const QString stem = dot < 0 ? name : name.left(dot);
+    const QDir folder = image.dir();
+    for (const QString& candidate : {stem + QStringLiteral(".TXT"), stem + QStringLiteral(".txt")})
+        if (folder.exists(candidate))
+            return folder.filePath(candidate);
+    const QStringList others = folder.entryList({stem + QStringLiteral(".txt")}, QDir::Files);
+    for (const QString& other : others)
+        if (other.compare(stem + QStringLiteral(".txt"), Qt::CaseInsensitive) == 0)
+            return folder.filePath(other);
+    return folder.filePath(stem + QStringLiteral(".TXT"));
+}
+
+} // namespace
+
+void CVaroApp::OnOptionDialog(int id)
+{
+    for (const CVaroDoc* doc : m_documents)
+        if (doc->IsBusy())
+            return;
+    AppSettings& s = m_settings;
+    switch (id) {
+    case ID_CANNY_PARAMETERS: {
+        CCannyParamDlg dialog(s.m_cannySigma, s.m_cannyHigh, s.m_cannyLow, m_pMainWnd);
+        if (RunModal(dialog) != QDialog::Accepted)
+            return;
+        s.m_cannySigma = dialog.m_fSigma;
+        s.m_cannyHigh = dialog.m_nHigh;
+        s.m_cannyLow = dialog.m_nLow;
+        return;
+    }
+    case ID_ONE_TOUCH_OPTION: {
+        COneTouchDlg dialog(s.m_nOneTouchMethod, s.m_bRetainOriginal, m_pMainWnd);
+        if (RunModal(dialog) != QDialog::Accepted)
+            return;
+        s.m_nOneTouchMethod = dialog.m_nOneTouchMethod;
+        s.m_bRetainOriginal = dialog.m_bRetainOriginal;
+        return;
+    }
+    case ID_REDUCTION_OPTION: {
+        const CVaroDoc* doc = m_pMainWnd ? m_pMainWnd->GetActiveDocument() : nullptr;
+        CPolylineReductionDlg dialog(s, doc ? doc->core().m_lines.m_nTotalLines : 0,
+                                     doc ? doc->core().m_lines.m_nLinesSaved : 0, m_pMainWnd);
+        if (RunModal(dialog) == QDialog::Accepted)
+            dialog.Apply(s);
+        return;
+    }
+    case ID_STRAIGHT_OPTION: {
+        CStraightOptionDlg dialog(s.m_nStraightMode, s.m_fStraightTolerance, m_pMainWnd);
+        if (RunModal(dialog) != QDialog::Accepted)
+            return;
+        s.m_nStraightMode = dialog.m_nStraightMode;
+        s.m_fStraightTolerance = dialog.m_fStraightTolerance;
+        return;
+    }
+    default: return;
+    }
+}
+
+void CVaroApp::OnHelp() { openHelpPage(*this, QStringLiteral("intro.htm")); }
+
+void CVaroApp::OnHomepage() { openHelpPage(*this, QStringLiteral("intro.htm")); }
+
+void CVaroApp::OnNewsGroup() { openHelpPage(*this, QStringLiteral("support.htm")); }
+
+void CVaroApp::OnDataWindow()
+{
+    CVaroDoc* doc = m_pMainWnd ? m_pMainWnd->GetActiveDocument() : nullptr;
+    if (!doc)
+        return;
+    const QString report = reportFor(doc->GetPathName());
+    if (!QFileInfo::exists(report)) {
+        MessageBox(QStringLiteral("There is no line report %1 yet.\nSave the vector lines with Save Vector As, "
+                                  "as a .txt file of the image's name beside it, first.")
+                       .arg(report),
+                   MessageButtons::Ok);
+        return;
+    }
+    OpenUrl(QUrl::fromLocalFile(report));
 }
 
 // --- Recent files -----------------------------------------------------------------------
@@ -299,8 +439,38 @@ QString CVaroApp::GetFileName(FileDialogRequest& request)
     return dialog.selectedFiles().first();
 }
 
+int CVaroApp::RunModal(QDialog& dialog)
+{
+    if (m_dialogHook)
+        return m_dialogHook(dialog);
+    return dialog.exec();
+}
+
+std::optional<QColor> CVaroApp::GetColor(const QColor& initial)
+{
+    if (m_colorHook)
+        return m_colorHook(initial);
+    const QColor colour = QColorDialog::getColor(initial, m_pMainWnd);
+    if (!colour.isValid())
+        return std::nullopt;
+    return colour;
+}
+
+void CVaroApp::OpenUrl(const QUrl& url)
+{
+    if (m_urlHook) {
+        m_urlHook(url);
+        return;
+    }
+    if (!QDesktopServices::openUrl(url))
+        MessageBox(QStringLiteral("No program on this system opens %1.").arg(url.toDisplayString()),
+                   MessageButtons::Ok);
+}
+
 void CVaroApp::SetStatusText(int pane, const QString& text)
 {
+    if (m_statusHook)
+        m_statusHook(pane, text);
     if (m_pMainWnd)
         m_pMainWnd->SetStatusText(pane, text);
 }

@@ -15,8 +15,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+class QColor;
+class QDialog;
 class QPrinter;
+class QUrl;
 
 namespace orvane::app {
 
@@ -80,6 +84,18 @@ public:
     void OnRevert();
     void OnAppAbout();
     void OnFilePrintSetup();
+    /// The option dialogs of Canny, One-Touch, polyline reduction and
+    /// straight lines: each changes the settings for the rest of the run.
+    void OnOptionDialog(int id);
+    /// Help: the user guide, help/html/intro.htm in the program's folder.
+    void OnHelp();
+    /// The two web commands: the project's pages (shipped with the help).
+    void OnHomepage();
+    void OnNewsGroup();
+    /// Data Window: the active image's line report in the user's editor.
+    void OnDataWindow();
+    /// The folder of the help pages.
+    QString HelpFolder() const;
 
     // --- Recent files -----------------------------------------------------
 
@@ -93,6 +109,13 @@ public:
     MessageAnswer MessageBox(const QString& text, MessageButtons buttons);
     /// A file dialog; returns the chosen path or an empty string.
     QString GetFileName(FileDialogRequest& request);
+    /// Runs a dialog modally; returns its result (QDialog::Accepted or not).
+    int RunModal(QDialog& dialog);
+    /// The colour dialog, starting at `initial`; nothing when cancelled.
+    std::optional<QColor> GetColor(const QColor& initial);
+    /// Opens a local file or a web address with the user's own program for
+    /// it (browser, text editor), without waiting.
+    void OpenUrl(const QUrl& url);
     /// Writes a status pane of the main window, at once.
     void SetStatusText(int pane, const QString& text);
     /// The printer every print command shares (made when first needed).
@@ -113,6 +136,10 @@ public:
     std::function<MessageAnswer(const QString&, MessageButtons)> m_messageHook;
     std::function<QString(FileDialogRequest&)> m_fileDialogHook;
     std::function<void(CProgressDlg*)> m_checkHook;
+    std::function<int(QDialog&)> m_dialogHook;
+    std::function<std::optional<QColor>(const QColor&)> m_colorHook;
+    std::function<void(const QUrl&)> m_urlHook;
+    std::function<void(int, const QString&)> m_statusHook; ///< sees every status text too
 
 private:
     CVaroDoc* findDocument(const QString& path) const;

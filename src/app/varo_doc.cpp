@@ -65,6 +65,22 @@ OpenResult CVaroDoc::OnOpenDocument(const QString& path)
 bool CVaroDoc::OnCmdMsg(int id, CmdUI* ui)
 {
     switch (id) {
+    case ID_EDIT_UNDO:
+    case ID_EDIT_REDO: {
+        const bool undo = id == ID_EDIT_UNDO;
+        if (ui) {
+            const QString name = QString::fromStdString(undo ? m_history.UndoName() : m_history.RedoName());
+            ui->enabled = !IsBusy() && !name.isEmpty();
+            const QString verb = undo ? QStringLiteral("&Undo") : QStringLiteral("&Redo");
+            const QString key = undo ? QStringLiteral("\tCtrl-Z") : QStringLiteral("\tCtrl-Y");
+            ui->text = (name.isEmpty() ? verb : verb + u' ' + name) + key;
+        } else if (undo) {
+            OnEditUndo();
+        } else {
+            OnEditRedo();
+        }
+        return true;
+    }
     case ID_FILE_SAVE:
     case ID_FILE_SAVE_AS:
     case ID_SAVE_VECTOR_AS:
@@ -101,6 +117,8 @@ bool CVaroDoc::OnFileSave()
     DesktopPort port(m_app);
     WaitCursor wait;
     const bool saved = m_doc.OnSaveDocument(m_doc.GetPathName(), port) == 1;
+    if (saved)
+        m_history.MarkSaved(true, false);
     refreshTitles();
     return saved;
 }
@@ -122,6 +140,7 @@ bool CVaroDoc::OnFileSaveAs()
     WaitCursor wait;
     if (m_doc.OnSaveDocument(toPath(path), port) != 1)
         return false;
+    m_history.MarkSaved(true, false);
     m_app.AddToRecentFileList(path);
     refreshTitles();
     return true;
@@ -142,7 +161,10 @@ bool CVaroDoc::OnSaveVectorAs()
         return false;
     Document::BusyGuard busy(m_doc);
     WaitCursor wait;
-    return m_doc.SaveVectorFile(toPath(path), port) == 1;
+    if (m_doc.SaveVectorFile(toPath(path), port) != 1)
+        return false;
+    m_history.MarkSaved(false, true);
+    return true;
 }
 
 void CVaroDoc::OnOpenVector()
@@ -150,18 +172,47 @@ void CVaroDoc::OnOpenVector()
     if (RefuseIfBusy())
         return;
     DesktopPort port(m_app);
-    const int before = m_doc.m_lines.GetLineCount();
+    DocumentSnapshot before = m_doc.TakeSnapshot(kSnapshotLines);
+    const int linesBefore = m_doc.m_lines.GetLineCount();
     m_doc.AskToEraseVectors(port);
-    if (m_doc.m_lines.GetLineCount() != before)
-        OnLinesChanged();
+    const bool erased = m_doc.m_lines.GetLineCount() != linesBefore;
     FileDialogRequest request{false, QStringLiteral("Open Vector"), {QStringLiteral("R2U ARC File (*.arc)")}, 0,
                               QStringLiteral("arc"), QFileInfo(GetPathName()).absolutePath(), false};
     const QString path = m_app.GetFileName(request);
-    if (path.isEmpty())
-        return;
     WaitCursor wait;
-    if (m_doc.OpenVectorFile(toPath(path), port))
-        OnLinesChanged();
+    const bool read = !path.isEmpty() && m_doc.OpenVectorFile(toPath(path), port);
+    if (!erased && !read)
+        return;
+    // Erasing is part of the change, even when no file was read after it.
+    RecordChange(QStringLiteral("Open Vector"), std::move(before));
+    if (read && !m_doc.VectorsChanged())
+        m_history.MarkSaved(false, true);
+    OnLinesChanged();
+}
+
+void CVaroDoc::RecordChange(const QString& name, DocumentSnapshot before)
+{
+    m_history.Push(name.toStdString(), std::move(before));
+}
+
+void CVaroDoc::OnEditUndo()
+{
+    if (RefuseIfBusy() || !m_history.Undo(m_doc))
+        return;
+    OnDocumentChanged();
+}
+
+void CVaroDoc::OnEditRedo()
+{
+    if (RefuseIfBusy() || !m_history.Redo(m_doc))
+        return;
+    OnDocumentChanged();
+}
+
+void CVaroDoc::OnDocumentChanged()
+{
+    OnImageChanged();
+    emit histogramChanged();
 }
 
 void CVaroDoc::UpdateHistogram()

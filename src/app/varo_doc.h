@@ -5,6 +5,7 @@
 
 #include "app/cmd_ui.h"
 #include "document/document.h"
+#include "document/undo_history.h"
 #include "view/image_raster.h"
 
 #include <QList>
@@ -50,6 +51,20 @@ public:
     /// Recounts the histograms and repaints the histogram window.
     void UpdateHistogram();
 
+    // --- Undo -------------------------------------------------------------------
+
+    /// The changes made to this document, for Undo and Redo.
+    UndoHistory& history() { return m_history; }
+    /// Records a change just made: `before` holds what it replaced.
+    void RecordChange(const QString& name, DocumentSnapshot before);
+    /// Undo (Redo): the document goes back to the state before (after) the
+    /// newest (newest undone) change; every window repaints.
+    void OnEditUndo();
+    void OnEditRedo();
+    /// Everything about the document may have changed: screen pixels,
+    /// windows, titles and the histogram window follow.
+    void OnDocumentChanged();
+
     // --- Closing ------------------------------------------------------------
 
     /// Asks about unsaved image changes and lines; false when the user
@@ -88,6 +103,7 @@ private:
     CVaroApp& m_app;
     Document m_doc;
     ImageRaster m_raster;
+    UndoHistory m_history;
     QList<CVaroView*> m_views;
 };
 

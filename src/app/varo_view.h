@@ -9,12 +9,22 @@
 #include <QAbstractScrollArea>
 #include <QPoint>
 
+#include <functional>
+
 class QPrinter;
+
+namespace orvane {
+class CLineStore;
+class Document;
+struct CommandOutcome;
+struct Repaint;
+} // namespace orvane
 
 namespace orvane::app {
 
 class CChildFrame;
 class CVaroDoc;
+class DesktopPort;
 
 class CVaroView : public QAbstractScrollArea, public CommandTarget {
     Q_OBJECT
@@ -56,16 +66,50 @@ public:
 
     /// Repaints everything.
     void OnRedraw();
+
+    // --- Mouse --------------------------------------------------------------
+
+    /// The status readouts for the mouse at a viewport point: "X %d, Y %d"
+    /// in the coordinate pane and the colour shown there in the message pane.
+    void ShowReadouts(const QPoint& client);
+    /// A left click at a viewport point, in the first mode that is on: pen,
+    /// zoom, select.
+    void OnLeftClick(const QPoint& client);
+    /// A right click (on release): leaves pen or select mode, or zooms out.
+    void OnRightClick(const QPoint& client);
+    /// The colour the view shows at a viewport point, as drawn.
+    QColor ColourAt(const QPoint& client);
     /// Prints (or previews) the image and lines on one page, as large as
     /// the page allows.
     void Print(QPrinter& printer);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    using Command = std::function<CommandOutcome(Document&, DesktopPort&)>;
+    using Edit = std::function<Repaint(DesktopPort&, CLineStore&, ViewState&)>;
+
+    /// Runs a processing command on the document: refused while another
+    /// runs, undoable once it changed something, and with "put back as it
+    /// was" for a run that failed or was cancelled half way when asked.
+    void runCommand(const QString& name, unsigned parts, const Command& command, bool undoFailure);
+    /// Runs a selection or editing command and repaints what it says; a
+    /// command that `changesLines` is undoable.
+    void runEdit(const QString& name, bool changesLines, const Edit& edit);
+    /// Repaints what a command reports, in image pixels, at this zoom.
+    void applyRepaint(const Repaint& repaint);
+    void OnThresholding();
+    void OnShowFilter();
+    void OnImageInformation();
+    void OnVectorInformation();
+    void OnPen(const QPoint& client);
+    void updateCursor();
     void toggle(std::int32_t& flag);
     void updateScrollBars();
     void OnFilePrint();

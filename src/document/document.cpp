@@ -7,6 +7,7 @@
 #include "image/bmp_file.h"
 #include "port/port.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -152,20 +153,60 @@ void Document::ApplyOutcome(const CommandOutcome& outcome)
         m_bVectorsChanged = true;
 }
 
-DocumentSnapshot Document::TakeSnapshot() const
+DocumentSnapshot Document::TakeSnapshot(unsigned parts) const
 {
-    DocumentSnapshot snapshot{m_image.Clone(), m_lines, m_bModified, m_bVectorsChanged};
-    snapshot.complete = snapshot.image.IsEmpty() == m_image.IsEmpty();
+    DocumentSnapshot snapshot;
+    snapshot.imageModified = m_bModified;
+    snapshot.vectorsChanged = m_bVectorsChanged;
+    snapshot.histRed = m_histRed;
+    snapshot.histGreen = m_histGreen;
+    snapshot.histBlue = m_histBlue;
+    snapshot.maxRed = m_nMaxRed;
+    snapshot.maxGreen = m_nMaxGreen;
+    snapshot.maxBlue = m_nMaxBlue;
+    snapshot.maxCount = m_nMaxCount;
+    if (parts & kSnapshotImage) {
+        snapshot.image = m_image.Clone();
+        snapshot.complete = snapshot.image->IsEmpty() == m_image.IsEmpty();
+    }
+    if (parts & kSnapshotLines)
+        snapshot.lines = m_lines;
     return snapshot;
 }
 
-void Document::RestoreSnapshot(DocumentSnapshot&& snapshot)
+DocumentSnapshot Document::TakePixelSnapshot(int x, int y) const
 {
-    m_image = std::move(snapshot.image);
-    m_lines = std::move(snapshot.lines);
-    m_bModified = snapshot.imageModified;
-    m_bVectorsChanged = snapshot.vectorsChanged;
-    UpdateHistogram();
+    DocumentSnapshot snapshot = TakeSnapshot(0);
+    if (x < 1 || y < 1 || x > m_image.GetWidth() || y > m_image.GetHeight())
+        return snapshot;
+    const int bits = m_image.GetBitCount();
+    const std::size_t column = std::size_t(x - 1);
+    const std::size_t first = bits > 8 ? 3 * column : column * std::size_t(bits) / 8;
+    const std::size_t count = bits > 8 ? 3 : 1;
+    const std::uint8_t* row = m_image.GetRow(y);
+    const std::size_t offset = std::size_t(row - m_image.GetBits()) + first;
+    snapshot.pixels.push_back({offset, std::vector<std::uint8_t>(row + first, row + first + count)});
+    return snapshot;
+}
+
+void Document::SwapSnapshot(DocumentSnapshot& snapshot)
+{
+    if (snapshot.image)
+        std::swap(m_image, *snapshot.image);
+    for (PixelPatch& patch : snapshot.pixels)
+        if (patch.offset + patch.bytes.size() <= m_image.GetBitsSize())
+            std::swap_ranges(patch.bytes.begin(), patch.bytes.end(), m_image.GetBits() + patch.offset);
+    if (snapshot.lines)
+        std::swap(m_lines, *snapshot.lines);
+    std::swap(m_bModified, snapshot.imageModified);
+    std::swap(m_bVectorsChanged, snapshot.vectorsChanged);
+    std::swap(m_histRed, snapshot.histRed);
+    std::swap(m_histGreen, snapshot.histGreen);
+    std::swap(m_histBlue, snapshot.histBlue);
+    std::swap(m_nMaxRed, snapshot.maxRed);
+    std::swap(m_nMaxGreen, snapshot.maxGreen);
+    std::swap(m_nMaxBlue, snapshot.maxBlue);
+    std::swap(m_nMaxCount, snapshot.maxCount);
 }
 
 CloseAnswer Document::SaveModified(Port& port, const std::string& title, const SaveActions& actions) const

@@ -3,6 +3,7 @@
 // line one per input; neither needs a window to use it.
 #pragma once
 
+#include "document/document_snapshot.h"
 #include "image/bitmap_image.h"
 #include "vector/line_store.h"
 
@@ -18,21 +19,6 @@ namespace orvane {
 class Port;
 struct AppSettings;
 struct CommandOutcome;
-
-/// Everything an undo step needs to put a document back: the image with its
-/// colour table, the lines, and both modified flags.
-struct DocumentSnapshot {
-    CBitmapImage image;
-    CLineStore lines;
-    bool imageModified = false;
-    bool vectorsChanged = false;
-    /// False when memory ran out while copying the image: such a snapshot
-    /// cannot put the document back and must not be kept.
-    bool complete = true;
-
-    /// Bytes the snapshot holds.
-    std::size_t MemoryBytes() const { return image.MemoryBytes() + lines.MemoryBytes(); }
-};
 
 /// How opening an image file went.
 enum class OpenResult {
@@ -53,9 +39,8 @@ struct SaveActions {
 
 class Document {
 public:
-    using Histogram = std::array<std::int32_t, 256>;
-
     Document() = default;
+    using Histogram = DocumentSnapshot::Histogram;
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
@@ -136,11 +121,18 @@ public:
     /// the vectors changed.
     void ApplyOutcome(const CommandOutcome& outcome);
 
-    /// A full copy of what undo must restore.
-    DocumentSnapshot TakeSnapshot() const;
-    /// Puts the image, the lines and both flags back as the snapshot holds
-    /// them; the histograms are recounted. The snapshot is consumed.
-    void RestoreSnapshot(DocumentSnapshot&& snapshot);
+    /// A copy of the parts of the document a change is about to touch
+    /// (kSnapshotImage, kSnapshotLines or both), with both flags and the
+    /// histograms. `complete` is false when memory ran out.
+    DocumentSnapshot TakeSnapshot(unsigned parts = kSnapshotImage | kSnapshotLines) const;
+    /// A copy of the bytes that hold pixel (x, y) (1-based), with the flags
+    /// and histograms: all the pen changes.
+    DocumentSnapshot TakePixelSnapshot(int x, int y) const;
+    /// Exchanges the parts the snapshot holds, the flags and the histograms
+    /// with the document's own: afterwards the document is as the snapshot
+    /// was and the snapshot holds what the document was. Undo and redo are
+    /// both this one step.
+    void SwapSnapshot(DocumentSnapshot& snapshot);
 
     // --- Closing --------------------------------------------------------
 

@@ -101,6 +101,26 @@ void ImageRaster::Invalidate()
     m_reduced.shrink_to_fit();
 }
 
+void ImageRaster::PixelChanged(const CBitmapImage& image, int x, int y)
+{
+    if (image.IsEmpty() || x < 0 || y < 0 || x >= image.GetWidth() || y >= image.GetHeight())
+        return;
+    const std::vector<std::uint32_t> palette = ScreenPalette(image);
+    for (Reduced& r : m_reduced) {
+        // The darkest value of the block, taken again from the image.
+        const int x0 = x / r.level * r.level, y0 = y / r.level * r.level;
+        const int x1 = std::min(image.GetWidth(), x0 + r.level), y1 = std::min(image.GetHeight(), y0 + r.level);
+        std::vector<std::uint32_t> row(std::size_t(x1 - x0));
+        std::uint32_t value = 0xFFFFFFFFu;
+        for (int yy = y0; yy < y1; ++yy) {
+            decodeRow(image, yy + 1, palette, x0, x1, row.data());
+            for (std::uint32_t p : row)
+                value = darkest(value, p);
+        }
+        r.pixels[std::size_t(y / r.level) * std::size_t(r.width) + std::size_t(x / r.level)] = value;
+    }
+}
+
 std::size_t ImageRaster::MemoryBytes() const
 {
     std::size_t bytes = 0;

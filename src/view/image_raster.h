@@ -33,6 +33,9 @@ class ImageRaster {
 public:
     /// Drops every reduced picture: the image changed.
     void Invalidate();
+    /// One pixel (0-based) changed: the reduced pictures are mended where
+    /// they show it.
+    void PixelChanged(const CBitmapImage& image, int x, int y);
 
     /// Writes the pixels of `area` (scrolled device pixels at `zoom`) into
     /// `out`, whose rows are `stride` pixels apart and whose first pixel is

@@ -39,7 +39,20 @@ AppHarness::AppHarness(const QStringList& startFiles)
         requests.append(request);
         return files.isEmpty() ? QString() : files.takeFirst();
     };
+    app().m_statusHook = [this](int pane, const QString& text) {
+        if (pane == 0)
+            statuses.append(text);
+    };
+    app().m_dialogHook = [this](QDialog& dialog) {
+        if (dialogs.isEmpty())
+            return int(QDialog::Rejected);
+        dialogs.takeFirst()(dialog);
+        return dialog.result();
+    };
+    app().m_urlHook = [this](const QUrl& url) { opened.append(url); };
+    const std::string programDir = app().m_settings.m_szProgramDir;
     app().m_settings = AppSettings{};
+    app().m_settings.m_szProgramDir = programDir;
     app().m_nOpenFilterIndex = 0;
     app().InitInstance(startFiles, false, false);
 }
@@ -50,6 +63,10 @@ AppHarness::~AppHarness()
     app().m_messageHook = nullptr;
     app().m_fileDialogHook = nullptr;
     app().m_checkHook = nullptr;
+    app().m_statusHook = nullptr;
+    app().m_dialogHook = nullptr;
+    app().m_urlHook = nullptr;
+    app().m_colorHook = nullptr;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -97,6 +114,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     orvane::app::CVaroApp app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    app.m_settings.m_szProgramDir = ORVANE_PROGRAM_DIR; // where the help pages are
 
     QStringList args = app.arguments();
     QString only;

@@ -10,6 +10,9 @@
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QUrl>
+
+class QDialog;
 
 #include <functional>
 #include <vector>
@@ -49,6 +52,12 @@ public:
     QStringList files;
     /// The requests the file dialogs received.
     QList<FileDialogRequest> requests;
+    /// Status texts of the message pane, in order.
+    QStringList statuses;
+    /// What the next modal dialogs do before they end (then: Cancel).
+    QList<std::function<void(QDialog&)>> dialogs;
+    /// Addresses handed to the browser or editor.
+    QList<QUrl> opened;
 
     /// A path in this run's own folder.
     QString path(const QString& name) const { return m_dir.filePath(name); }

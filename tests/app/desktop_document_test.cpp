@@ -120,7 +120,7 @@ private slots:
 
         run.frame()->OnCommand(ID_FILE_CLOSE);
         CVaroDoc* again = run.open(run.path("copy.bmp"));
-        std::uint8_t r, g, b;
+        std::uint8_t r = 0, g = 0, b = 0;
         again->core().m_image.GetPixelColor(7, 5, r, g, b);
         QCOMPARE(int(r), 0);
     }
@@ -167,7 +167,7 @@ private slots:
         CVaroDoc* reverted = run.app().documents().first();
         QVERIFY(reverted != doc);
         QVERIFY(!reverted->IsModified());
-        std::uint8_t r, g, b;
+        std::uint8_t r = 0, g = 0, b = 0;
         reverted->core().m_image.GetPixelColor(1, 1, r, g, b);
         QCOMPARE(int(r), 255);
         QCOMPARE(contents(file), contents(run.writeBmp("check.bmp", AppHarness::whiteImage(6, 6))));

@@ -78,7 +78,7 @@ private slots:
                               "Save V&ector As...", "-", "&Print...\tCtrl+P", "Print Pre&view", "Print Set&up...",
                               "-", "&1 " + run.path("a.bmp"), "-", "E&xit\tAlt+F4"}));
         QCOMPARE(itemTexts(menuTitled(bar, "&Edit")),
-                 (QStringList{"&Undo\tCtrl-Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
+                 (QStringList{"&Undo\tCtrl-Z", "&Redo\tCtrl-Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
         QCOMPARE(itemTexts(menuTitled(bar, "&View")),
                  (QStringList{"&Toolbar", "Status &Bar", "&Histogram Window", "-", "&Zoom In\tCtrl-D",
                               "Zoom &Out\tCtrl-A", "Re&draw\tF2", "&Reset (1:1)\tCtrl-R", "-", "&Line End Nodes",
@@ -103,7 +103,7 @@ private slots:
         QVERIFY(run.frame()->action(ID_SHOW_VECTORS)->isChecked());
         QVERIFY(!run.frame()->action(ID_SHOW_END_NODES)->isChecked());
         QVERIFY(run.frame()->action(ID_ZOOM_MODE)->isChecked());
-        for (int id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
+        for (int id : {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
             QVERIFY(!run.frame()->action(id)->isEnabled());
 
         run.frame()->OnCommand(ID_FILE_CLOSE);
@@ -142,6 +142,7 @@ private slots:
             {ID_ONE_TOUCH, "F10"},      {ID_EDIT_COPY, "Ctrl+C"},     {ID_EDIT_COPY, "Ctrl+Ins"},
             {ID_EDIT_PASTE, "Ctrl+V"},  {ID_EDIT_PASTE, "Shift+Ins"}, {ID_EDIT_CUT, "Ctrl+X"},
             {ID_EDIT_CUT, "Shift+Del"}, {ID_EDIT_UNDO, "Alt+Backspace"}, {ID_APP_EXIT, "Alt+F4"},
+            {ID_EDIT_UNDO, "Ctrl+Z"},   {ID_EDIT_REDO, "Ctrl+Y"},     {ID_EDIT_REDO, "Ctrl+Shift+Z"},
             {ID_NEXT_PANE, "F6"},       {ID_PREV_PANE, "Shift+F6"},
             {ID_OPEN_VECTOR, "Ctrl+T"}};
         for (const auto& [id, key] : keys)

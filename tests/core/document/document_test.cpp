@@ -162,33 +162,62 @@ TEST_F(DocumentTest, VectorFilesSaveClearTheChangedFlagAndReadAfterKeptLines)
     EXPECT_EQ(m_port.messages(), (std::vector<std::string>{"Unable to open file!", "Error Opening Vector File"}));
 }
 
-TEST_F(DocumentTest, SnapshotsPutImageColourTableLinesAndFlagsBack)
+TEST_F(DocumentTest, SwappingASnapshotExchangesImageColourTableLinesFlagsAndHistograms)
 {
     const RGBQUAD table[2] = {{0, 0, 0, 0}, {200, 100, 50, 0}};
     m_doc.m_image.Create(9, 3, 1, table);
     m_doc.m_image.SetPixelColor(9, 3, 50, 100, 200);
     m_doc.m_lines.AddLine(twoPoints(0, 0, 5, 5));
-    const DocumentSnapshot before = m_doc.TakeSnapshot();
-    ASSERT_TRUE(before.complete);
-    EXPECT_GE(before.MemoryBytes(), before.image.GetBitsSize() + 48u);
-
+    m_doc.UpdateHistogram();
     DocumentSnapshot snapshot = m_doc.TakeSnapshot();
+    ASSERT_TRUE(snapshot.complete);
+    EXPECT_GE(snapshot.MemoryBytes(), snapshot.image->GetBitsSize() + 48u);
+
     m_doc.m_image.SetPixelColor(9, 3, 0, 0, 0);
     m_doc.m_image.GetColorTable()[1] = RGBQUAD{1, 2, 3, 0};
+    m_doc.UpdateHistogram();
     m_doc.m_lines.DeleteAllLines();
     m_doc.SetModifiedFlag();
     m_doc.SetVectorsChanged();
 
-    m_doc.RestoreSnapshot(std::move(snapshot));
+    m_doc.SwapSnapshot(snapshot);
     std::uint8_t r = 0, g = 0, b = 0;
     ASSERT_EQ(m_doc.m_image.GetPixelColor(9, 3, r, g, b), 1);
     EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{50, 100, 200})) << "the colour table came back too";
     ASSERT_EQ(m_doc.m_lines.GetLineCount(), 1);
-    EXPECT_EQ(m_doc.m_lines.line(0).m_nodes.size(), 2u);
     EXPECT_EQ(m_doc.m_lines.m_nLastLineId, 1);
     EXPECT_FALSE(m_doc.IsModified());
     EXPECT_FALSE(m_doc.VectorsChanged());
-    EXPECT_EQ(m_doc.m_histBlue[200], 1) << "histograms follow the restored image";
+    EXPECT_EQ(m_doc.m_histBlue[200], 1);
+
+    // The snapshot now holds the changed state: swapping again is redo.
+    m_doc.SwapSnapshot(snapshot);
+    EXPECT_EQ(m_doc.m_lines.GetLineCount(), 0);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.m_histBlue[200], 0);
+}
+
+TEST_F(DocumentTest, APixelSnapshotHoldsJustThePixelsBytes)
+{
+    for (int bits : {1, 4, 8, 24}) {
+        const RGBQUAD table[2] = {{255, 255, 255, 0}, {0, 0, 0, 0}};
+        m_doc.m_image.Create(13, 4, bits, table);
+        std::fill_n(m_doc.m_image.GetBits(), m_doc.m_image.GetBitsSize(), std::uint8_t(0x5A));
+        const std::vector<std::uint8_t> before(m_doc.m_image.GetBits(),
+                                               m_doc.m_image.GetBits() + m_doc.m_image.GetBitsSize());
+        DocumentSnapshot snapshot = m_doc.TakePixelSnapshot(10, 2);
+        ASSERT_EQ(snapshot.pixels.size(), 1u) << bits;
+        EXPECT_EQ(snapshot.pixels[0].bytes.size(), bits == 24 ? 3u : 1u);
+        EXPECT_FALSE(snapshot.image);
+        m_doc.m_image.SetPixelColor(10, 2, 0, 0, 0);
+        m_doc.m_image.SetPixelColor(10, 2, 255, 255, 255);
+        m_doc.SwapSnapshot(snapshot);
+        EXPECT_EQ(std::vector<std::uint8_t>(m_doc.m_image.GetBits(),
+                                            m_doc.m_image.GetBits() + m_doc.m_image.GetBitsSize()),
+                  before)
+            << bits << " bits";
+    }
+    EXPECT_TRUE(m_doc.TakePixelSnapshot(0, 1).pixels.empty()) << "outside the image there is nothing to keep";
 }
 
 TEST_F(DocumentTest, CommandOutcomesMarkTheImageAndTheLines)

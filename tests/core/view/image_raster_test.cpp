@@ -91,6 +91,11 @@ TEST(ImageRaster, ReductionKeepsOnePixelLinesAndForgetsOnInvalidate)
     EXPECT_EQ(out[1], ScreenPixel(255, 255, 255));
     EXPECT_GT(raster.MemoryBytes(), 0u);
 
+    image.SetPixelColor(1, 1, 9, 8, 7);
+    raster.PixelChanged(image, 0, 0);
+    raster.Render(image, 1.0f / 16, {0, 0, 4, 4}, out.data(), 4);
+    EXPECT_EQ(out[0], ScreenPixel(9, 8, 7)) << "a changed pixel mends its block";
+
     for (int y = 1; y <= 64; ++y)
         image.SetPixelColor(37, y, 255, 255, 255);
     raster.Invalidate();
