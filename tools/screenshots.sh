@@ -5,7 +5,10 @@
 #   2-vectors.png     its One-Touch lines read back with Open Vector (Ctrl+I)
 #   3-zoomed.png      end nodes and ids on, zoomed in (Ctrl+D) at the centre
 #   4-zoomed-more.png one step further in
-# The lines come from orvane-cli, so this needs only the shell's commands.
+#   5-selected.png    after One-Touch (F10), three lines picked with Select by
+#                     Cursor and shown in red
+#   dialog-*.png      each dialog of the Image, Vector, View and Help menus
+# The lines of 2 come from orvane-cli; the rest is the program's own work.
 #
 #   tools/screenshots.sh [BUILD_DIR]
 set -euo pipefail
@@ -56,5 +59,28 @@ keys ctrl+d                       # Zoom In (two levels: 3)
 shot 3-zoomed
 keys ctrl+d
 shot 4-zoomed-more
+keys alt+v l                      # end nodes and ids off again
+keys alt+v i
+keys ctrl+r                       # Reset (1:1)
+keys F10                          # One-Touch
+sleep 2
+xdotool windowfocus --sync "\$window"
+keys alt+t Down Down Down Down Down Return   # Vector > Select by Cursor
+for point in "330 250" "700 480" "1000 600"; do
+  xdotool mousemove \$point click 1
+  sleep 0.5
+done
+xdotool mousemove 1500 950
+shot 5-selected
+dialog() { keys "\$@"; shot "dialog-\$name"; keys Escape; xdotool windowfocus --sync "\$window"; }
+name=threshold dialog alt+i t
+name=canny dialog alt+i c
+name=image-information dialog alt+i i
+name=one-touch dialog alt+t s
+name=polyline-reduction dialog alt+t p
+name=straight-line dialog alt+t t
+name=vector-information dialog alt+t i
+name=lines-filter dialog alt+v Up Up Return
+name=about dialog alt+h a
 SESSION
 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$work/session.sh"
