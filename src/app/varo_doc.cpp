@@ -197,16 +197,27 @@ void CVaroDoc::RecordChange(const QString& name, DocumentSnapshot before)
 
 void CVaroDoc::OnEditUndo()
 {
-    if (RefuseIfBusy() || !m_history.Undo(m_doc))
-        return;
-    OnDocumentChanged();
+    if (!RefuseIfBusy())
+        afterUndoOrRedo(m_history.Undo(m_doc));
 }
 
 void CVaroDoc::OnEditRedo()
 {
-    if (RefuseIfBusy() || !m_history.Redo(m_doc))
+    if (!RefuseIfBusy())
+        afterUndoOrRedo(m_history.Redo(m_doc));
+}
+
+void CVaroDoc::afterUndoOrRedo(const UndoHistory::Touched& touched)
+{
+    if (!touched.done)
         return;
-    OnDocumentChanged();
+    if (touched.image) {
+        OnDocumentChanged();
+        return;
+    }
+    // Only the lines: the screen pixels of the image stay valid.
+    UpdateAllViews();
+    refreshTitles();
 }
 
 void CVaroDoc::OnDocumentChanged()

@@ -99,6 +99,7 @@ signals:
 
 private:
     void refreshTitles();
+    void afterUndoOrRedo(const UndoHistory::Touched& touched);
 
     CVaroApp& m_app;
     Document m_doc;

@@ -26,20 +26,24 @@ std::string UndoHistory::UndoName() const { return CanUndo() ? m_steps[m_done - 
 
 std::string UndoHistory::RedoName() const { return CanRedo() ? m_steps[m_done].name : std::string(); }
 
-bool UndoHistory::Undo(Document& doc)
+UndoHistory::Touched UndoHistory::swap(Document& doc, DocumentSnapshot& other)
 {
-    if (!CanUndo())
-        return false;
-    doc.SwapSnapshot(m_steps[--m_done].other);
-    return true;
+    doc.SwapSnapshot(other);
+    return {true, other.image.has_value() || !other.pixels.empty(), other.lines.has_value()};
 }
 
-bool UndoHistory::Redo(Document& doc)
+UndoHistory::Touched UndoHistory::Undo(Document& doc)
+{
+    if (!CanUndo())
+        return {};
+    return swap(doc, m_steps[--m_done].other);
+}
+
+UndoHistory::Touched UndoHistory::Redo(Document& doc)
 {
     if (!CanRedo())
-        return false;
-    doc.SwapSnapshot(m_steps[m_done++].other);
-    return true;
+        return {};
+    return swap(doc, m_steps[m_done++].other);
 }
 
 void UndoHistory::MarkSaved(bool image, bool vectors)

@@ -33,11 +33,17 @@ public:
     std::string UndoName() const;
     std::string RedoName() const;
 
+    /// What an undo or redo step touched.
+    struct Touched {
+        bool done = false; ///< false when there was nothing to undo (redo)
+        bool image = false;
+        bool lines = false;
+    };
     /// Takes back the newest change: the document returns to the state
     /// before it, and the step keeps the state it had, for Redo.
-    bool Undo(Document& doc);
+    Touched Undo(Document& doc);
     /// Makes the newest undone change again.
-    bool Redo(Document& doc);
+    Touched Redo(Document& doc);
 
     /// The document's image (lines) now equal its file: every state of the
     /// history is marked modified exactly when its image (lines) differ
@@ -50,6 +56,8 @@ public:
     std::size_t Budget() const { return m_budget; }
 
 private:
+    static Touched swap(Document& doc, DocumentSnapshot& other);
+
     struct Step {
         std::string name;
         DocumentSnapshot other; ///< the state on the far side of this step

@@ -51,26 +51,28 @@ TEST(UndoHistory, UndoAndRedoWalkTheStatesWithTheirNames)
 {
     Fixture f;
     EXPECT_FALSE(f.history.CanUndo());
-    EXPECT_FALSE(f.history.Undo(f.doc));
+    EXPECT_FALSE(f.history.Undo(f.doc).done);
     f.paint(10);
     f.addLine();
     f.paint(20);
     EXPECT_EQ(f.history.UndoName(), "Paint 20");
 
-    ASSERT_TRUE(f.history.Undo(f.doc));
+    const UndoHistory::Touched paint = f.history.Undo(f.doc);
+    EXPECT_TRUE(paint.done && paint.image && !paint.lines);
     EXPECT_EQ(f.red(), 10);
     EXPECT_EQ(f.doc.m_lines.GetLineCount(), 1);
-    ASSERT_TRUE(f.history.Undo(f.doc));
+    const UndoHistory::Touched line = f.history.Undo(f.doc);
+    EXPECT_TRUE(line.done && !line.image && line.lines);
     EXPECT_EQ(f.doc.m_lines.GetLineCount(), 0);
     EXPECT_FALSE(f.doc.VectorsChanged());
-    ASSERT_TRUE(f.history.Undo(f.doc));
+    ASSERT_TRUE(f.history.Undo(f.doc).done);
     EXPECT_EQ(f.red(), 0);
     EXPECT_FALSE(f.doc.IsModified());
     EXPECT_FALSE(f.history.CanUndo());
     EXPECT_EQ(f.history.RedoName(), "Paint 10");
 
-    ASSERT_TRUE(f.history.Redo(f.doc));
-    ASSERT_TRUE(f.history.Redo(f.doc));
+    ASSERT_TRUE(f.history.Redo(f.doc).done);
+    ASSERT_TRUE(f.history.Redo(f.doc).done);
     EXPECT_EQ(f.red(), 10);
     EXPECT_EQ(f.doc.m_lines.GetLineCount(), 1);
     EXPECT_TRUE(f.doc.IsModified());
@@ -78,7 +80,7 @@ TEST(UndoHistory, UndoAndRedoWalkTheStatesWithTheirNames)
     f.paint(30); // a new change drops what was undone
     EXPECT_FALSE(f.history.CanRedo());
     EXPECT_EQ(f.history.Count(), 3u);
-    ASSERT_TRUE(f.history.Undo(f.doc));
+    ASSERT_TRUE(f.history.Undo(f.doc).done);
     EXPECT_EQ(f.red(), 10);
 }
 
