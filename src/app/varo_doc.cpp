@@ -6,6 +6,7 @@
 #include "app/desktop_port.h"
 #include "app/main_frame.h"
 #include "app/varo_app.h"
+#include "app/wait_cursor.h"
 #include "app/varo_view.h"
 
 #include <QFileInfo>
@@ -21,15 +22,6 @@ const QStringList kVectorFilters{
     QStringLiteral("Genamap Type 19-Input File (*.DI)"), QStringLiteral("ASCII X,Y,Z Format (*.asc)")};
 
 std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
-
-/// The wait cursor for the length of a command.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "app/show_filter_dlg.h"
 #include "app/threshold_dlg.h"
 #include "app/varo_app.h"
+#include "app/wait_cursor.h"
 #include "app/varo_doc.h"
 #include "app/view_painter.h"
 #include "commands/processing_commands.h"
@@ -39,15 +40,6 @@ float levelAtMost(double scale)
     const int n = std::min(16, int(std::ceil(1.0 / scale)));
     return 1.0f / float(n);
 }
-
-/// The wait cursor for the length of a command.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
