@@ -6,7 +6,7 @@
 #include "document/document.h"
 #include "document/undo_history.h"
 #include "port/port.h"
-#include "port/settings.h"
+#include "settings/app_settings.h"
 
 #include <benchmark/benchmark.h>
 

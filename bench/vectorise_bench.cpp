@@ -4,8 +4,8 @@
 // stored.
 #include "common/drawing.h"
 #include "port/port.h"
-#include "port/recording_port.h"
-#include "port/settings.h"
+#include "support/recording_port.h"
+#include "settings/app_settings.h"
 #include "processing/thinning.h"
 #include "vector/line_store.h"
 #include "vector/vectoriser.h"

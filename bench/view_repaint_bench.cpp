@@ -11,7 +11,7 @@
 #include "document/document.h"
 #include "image/bmp_file.h"
 #include "port/port.h"
-#include "port/settings.h"
+#include "settings/app_settings.h"
 #include "view/image_raster.h"
 #include "view/view_state.h"
 

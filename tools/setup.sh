@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-pil gdal-bin python3-ezdxf time
+  python3 python3-pil python3-pytest gdal-bin python3-ezdxf time
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
 )
 

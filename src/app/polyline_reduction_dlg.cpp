@@ -2,7 +2,7 @@
 #include "app/polyline_reduction_dlg.h"
 
 #include "app/dialog_fields.h"
-#include "port/settings.h"
+#include "settings/app_settings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -5,7 +5,7 @@
 
 #include "app/cmd_ui.h"
 #include "port/port.h"
-#include "port/settings.h"
+#include "settings/app_settings.h"
 
 #include <QApplication>
 #include <QList>

@@ -9,7 +9,7 @@
 #include "formats/vector_writer.h"
 #include "image/bitmap_image.h"
 #include "image/bmp_file.h"
-#include "port/settings.h"
+#include "settings/app_settings.h"
 #include "vector/line_store.h"
 
 #include <chrono>

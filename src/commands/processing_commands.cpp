@@ -3,7 +3,7 @@
 
 #include "image/bitmap_image.h"
 #include "port/port.h"
-#include "port/settings.h"
+#include "settings/app_settings.h"
 #include "processing/canny_edge.h"
 #include "processing/grey_scale.h"
 #include "processing/thinning.h"

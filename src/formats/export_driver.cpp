@@ -2,7 +2,7 @@
 #include "formats/export_driver.h"
 
 #include "formats/vector_writer.h"
-#include "port/atomic_file.h"
+#include "files/atomic_file.h"
 #include "port/port.h"
 #include "vector/line_store.h"
 
@@ -16,44 +16,6 @@
 
 namespace orvane {
 namespace {
-
-/// A file written under a temporary name beside its target; removed again
-/// unless it was moved into place.
-class PendingFile {
-public:
-    explicit PendingFile(std::filesystem::path target)
-        : m_target(std::move(target)), m_temp(TemporaryPathBeside(m_target))
-    {
-        m_out.open(m_temp, std::ios::binary | std::ios::trunc);
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-    ~PendingFile()
-    {
-        if (m_out.is_open())
-            m_out.close();
-        std::error_code ec;
-        std::filesystem::remove(m_temp, ec); // gone already when it was moved into place
-    }
-
-    bool isOpen() const { return m_out.is_open(); }
-    void write(const std::string& text) { m_out.write(text.data(), std::streamsize(text.size())); }
-    /// Flushes and closes; true when every byte reached the file.
-    bool finish()
-    {
-        m_out.flush();
-        const bool ok = m_out.good();
-        m_out.close();
-        return ok && !m_out.fail();
-    }
-    /// The rename that puts this file in place.
-    std::pair<std::filesystem::path, std::filesystem::path> placement() const { return {m_temp, m_target}; }
-
-private:
-    std::filesystem::path m_target;
-    std::filesystem::path m_temp;
-    std::ofstream m_out;
-};
 
 /// The companion's extension in the letter case of the main extension:
 /// ".mif" gives ".mid", ".MIF" gives ".MID".
@@ -76,32 +38,39 @@ std::string FileExtension(const std::filesystem::path& path)
 }
 
 int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, const std::filesystem::path& path,
-                     Port& port)
+                     Port& port, std::string* why)
 {
-    if (path.empty() || store.GetLineCount() == 0)
+    auto failed = [why](std::string reason) {
+        if (why)
+            *why = std::move(reason);
         return 0;
+    };
+    if (path.empty())
+        return failed("no file name");
+    if (store.GetLineCount() == 0)
+        return failed("there are no lines");
     const std::string extension = FileExtension(path);
     if (extension.empty()) {
         ShowMessageBox(port, MessageButtons::Ok, "File extension not sepecified!");
-        return 0;
+        return failed("the file name has no extension");
     }
     const VectorWriter* writer = FindVectorWriter(extension);
     if (!writer) {
         ShowMessageBox(port, MessageButtons::Ok, "Unknown vector file extension \"%s\": use %s.", extension.c_str(),
                        SupportedVectorExtensions().c_str());
-        return 0;
+        return failed("unknown extension " + extension);
     }
 
-    PendingFile file(path);
-    std::unique_ptr<PendingFile> companion;
+    AtomicFile file(path);
+    std::unique_ptr<AtomicFile> companion;
     if (writer->companionLine) {
         std::filesystem::path companionPath = path;
         companionPath.replace_extension(companionExtension(extension, writer->companionExtension));
-        companion = std::make_unique<PendingFile>(companionPath);
+        companion = std::make_unique<AtomicFile>(companionPath);
     }
-    if (!file.isOpen() || (companion && !companion->isOpen())) {
+    if (!file.IsOpen() || (companion && !companion->IsOpen())) {
         ShowMessageBox(port, MessageButtons::Ok, "Unable to open file for saving!");
-        return 0;
+        return failed(!file.IsOpen() ? file.Error() : companion->Error());
     }
 
     ProgressSession progress(port, "Save Vector...");
@@ -115,7 +84,7 @@ int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, c
 
     if (writer->header) {
         writer->header(piece, context);
-        file.write(piece);
+        file.Write(piece);
     }
     for (int i = 0; i < count; ++i) {
         if (i % 100 == 0 && progress.CheckCancel()) {
@@ -129,30 +98,35 @@ int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, c
             continue;
         piece.clear();
         writer->line(piece, line, context);
-        file.write(piece);
+        file.Write(piece);
         if (companion) {
             companionPiece.clear();
             writer->companionLine(companionPiece, line);
-            companion->write(companionPiece);
+            companion->Write(companionPiece);
         }
     }
     if (writer->trailer) {
         piece.clear();
         writer->trailer(piece, context);
-        file.write(piece);
+        file.Write(piece);
     }
-    const bool written = file.finish() && (!companion || companion->finish());
+    const bool written = file.Finish() && (!companion || companion->Finish());
     if (progress.CheckCancel())
         cancelled = true;
-    if (cancelled || !written)
-        return 0;
+    if (cancelled)
+        return failed("cancelled");
+    if (!written)
+        return failed(!file.Error().empty() ? file.Error() : companion->Error());
     // The companion goes first, and both go in as one step: a failure puts
     // back what the folder held before.
-    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> renames;
+    std::vector<AtomicFile*> files;
     if (companion)
-        renames.push_back(companion->placement());
-    renames.push_back(file.placement());
-    return ReplaceFiles(renames) ? 1 : 0;
+        files.push_back(companion.get());
+    files.push_back(&file);
+    std::string reason;
+    if (!CommitFiles(files, &reason))
+        return failed(reason);
+    return 1;
 }
 
 } // namespace orvane

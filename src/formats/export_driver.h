@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace orvane {
 
@@ -16,12 +17,13 @@ class Port;
 /// Shows "Save Vector..." progress and checks for Cancel every 100 lines.
 /// The file is written under a temporary name and renamed into place only
 /// when complete, so on failure or cancel an existing file is untouched.
-/// Returns 1 when the file was written to the end; 0 for an empty path, an
-/// empty store, a missing or unknown extension, a file that cannot be
-/// written, or a cancel. The problems a user can mend are shown through the
-/// port; the caller reports the failure itself.
+/// Returns 1 when the file was written to the end and synced; 0 for an
+/// empty path, an empty store, a missing or unknown extension, a file that
+/// cannot be written, or a cancel. The problems a user can mend are shown
+/// through the port; the caller reports the failure itself, with `why`
+/// (when given), which then holds the reason in the system's words.
 int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, const std::filesystem::path& path,
-                     Port& port);
+                     Port& port, std::string* why = nullptr);
 
 /// The extension of a path's file name, from its last "." (".dxf"), or ""
 /// when the file name has none. A "." in a folder name does not count.

@@ -2,7 +2,7 @@
 #include "image/bmp_file.h"
 
 #include "image/bitmap_image.h"
-#include "port/atomic_file.h"
+#include "files/atomic_file.h"
 
 #include <fstream>
 

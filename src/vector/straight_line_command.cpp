@@ -4,7 +4,7 @@
 #include "vector/edit_commands.h"
 
 #include "port/port.h"
-#include "port/settings.h"
+#include "settings/app_settings.h"
 
 namespace orvane {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "image/bitmap_image.h"
 #include "image/pixel_grid.h"
-#include "port/settings.h"
+#include "settings/app_settings.h"
 #include "vector/polyline_optimiser.h"
 
 #include <cstdio>

@@ -1,110 +1,198 @@
-#!/usr/bin/python3
 """orvane-cli end to end: every command on a small drawing, the bad inputs,
-and batches in which one input fails alone."""
-import os
-import subprocess
-import sys
-import tempfile
-from pathlib import Path
+and batches in which one input fails alone.
 
+Run with pytest; conftest.py describes the options that locate the programs.
+Every file lands in one temporary folder shared by the module; a command
+whose output another test reads is run once, by a fixture, whichever test
+asks first."""
+import functools
+import subprocess
+
+import pytest
 from PIL import Image
 
-CLI, MAKE_SAMPLE = sys.argv[1], sys.argv[2]
-passed = 0
-failures = []
+METHODS = ("zhang-suen", "stentiford", "canny")
+
+# The single-step commands and their options; each writes <command>.bmp.
+STEPS = {
+    "grey": [],
+    "threshold": ["--lower", "0,0,0", "--upper", "128,128,128"],
+    "thin": ["--method", "zhang-suen"],
+    "canny": ["--sigma", "2", "--high", "6", "--low", "2"],
+}
 
 
-def expect(ok, what, detail=""):
-    global passed
-    if ok:
-        passed += 1
-    else:
-        failures.append(what)
-        print("FAIL:", what, detail)
+@pytest.fixture(scope="module")
+def run(cli):
+    def run(*args):
+        return subprocess.run([cli, *map(str, args)], capture_output=True, text=True)
+    return run
 
 
-def run(*args):
-    return subprocess.run([CLI, *map(str, args)], capture_output=True, text=True)
+@pytest.fixture(scope="module")
+def tmp(tmp_path_factory):
+    return tmp_path_factory.mktemp("cli")
 
 
-with tempfile.TemporaryDirectory() as tmp:
-    tmp = Path(tmp)
-    plan = tmp / "plan.bmp"
-    subprocess.run([MAKE_SAMPLE, plan, "300", "200"], check=True)
+@pytest.fixture(scope="module")
+def plan(tmp, make_sample):
+    """A 300 x 200 sample drawing, plan.bmp."""
+    path = tmp / "plan.bmp"
+    subprocess.run([make_sample, path, "300", "200"], check=True)
+    return path
 
-    # Every command on a small image.
-    out = run("onetouch", plan, "-o", tmp / "plan.dxf")
-    expect(out.returncode == 0 and (tmp / "plan.dxf").read_bytes().endswith(b"EOF"), "onetouch writes a DXF", out.stderr)
-    expect("lines" in out.stdout and "vertices" in out.stdout, "onetouch prints its summary", out.stdout)
 
-    for method in ("zhang-suen", "stentiford", "canny"):
-        target = tmp / f"m-{method}.arc"
-        out = run("onetouch", plan, "-o", target, "--method", method, "--save-image", tmp / f"m-{method}.bmp")
-        expect(out.returncode == 0 and target.read_text().endswith("END"), f"onetouch --method {method}", out.stderr)
-        with Image.open(tmp / f"m-{method}.bmp") as im:
-            colours = set(im.convert("L").getdata())
-        expect(colours <= {0, 255}, f"--save-image keeps the {method} image", str(sorted(colours)[:5]))
+@pytest.fixture(scope="module")
+def onetouch_method(run, tmp, plan):
+    """onetouch with a thinning method: writes m-<method>.arc and, with
+    --save-image, m-<method>.bmp."""
+    @functools.lru_cache(maxsize=None)
+    def onetouch(method):
+        return run("onetouch", plan, "-o", tmp / f"m-{method}.arc", "--method", method,
+                   "--save-image", tmp / f"m-{method}.bmp")
+    return onetouch
 
-    out = run("onetouch", plan, "-o", tmp / "all", "--format", "all", "-q")
-    names = sorted(p.name for p in (tmp / "all").iterdir())
-    expect(out.returncode == 0 and out.stdout == "" and
-           names == ["plan.arc", "plan.asc", "plan.di", "plan.dxf", "plan.mid", "plan.mif", "plan.txt"],
-           "--format all writes every format, quietly", f"{names} {out.stdout}")
 
-    steps = [("grey", []), ("threshold", ["--lower", "0,0,0", "--upper", "128,128,128"]),
-             ("thin", ["--method", "zhang-suen"]), ("canny", ["--sigma", "2", "--high", "6", "--low", "2"])]
-    for command, extra in steps:
-        target = tmp / f"{command}.bmp"
-        out = run(command, plan, "-o", target, *extra)
-        ok = out.returncode == 0 and target.exists()
-        if ok:
-            with Image.open(target) as im:
-                ok = im.size == (300, 200)
-        expect(ok, f"{command} writes a BMP of the same size", out.stderr)
+@pytest.fixture(scope="module")
+def step(run, tmp, plan):
+    """One single-step command on the plan, writing <command>.bmp."""
+    @functools.lru_cache(maxsize=None)
+    def step(command):
+        return run(command, plan, "-o", tmp / f"{command}.bmp", *STEPS[command])
+    return step
 
-    thin = tmp / "thin.bmp"
-    out = run("vectorise", thin, "-o", tmp / "v.asc", "--no-smooth", "--no-reduce")
-    rows = (tmp / "v.asc").read_text().splitlines() if out.returncode == 0 else []
-    coords_whole = all(float(r.split(",")[1]).is_integer() and float(r.split(",")[2]).is_integer() for r in rows)
-    expect(out.returncode == 0 and rows and coords_whole, "vectorise without smoothing keeps whole coordinates", out.stderr)
 
-    out = run("convert", tmp / "m-stentiford.arc", "-o", tmp / "converted.mif", "--size", "300x200")
-    expect(out.returncode == 0 and (tmp / "converted.mid").exists(), "convert an ARC file to MIF", out.stderr)
-
-    # Bad inputs: a clear message naming the input, exit 1, no output file.
+@pytest.fixture(scope="module")
+def bad_files(tmp, plan):
+    """notbmp.bmp (text) and short.bmp (the first half of the plan)."""
     (tmp / "notbmp.bmp").write_text("hello, this is not an image")
     data = plan.read_bytes()
     (tmp / "short.bmp").write_bytes(data[: len(data) // 2])
-    (tmp / "ro").mkdir()
-    bad = [
-        ("missing file", ["onetouch", tmp / "absent.bmp", "-o", tmp / "x1.dxf"], "absent.bmp", tmp / "x1.dxf"),
-        ("not a BMP", ["onetouch", tmp / "notbmp.bmp", "-o", tmp / "x2.dxf"], "notbmp.bmp", tmp / "x2.dxf"),
-        ("truncated BMP", ["grey", tmp / "short.bmp", "-o", tmp / "x3.bmp"], "short.bmp", tmp / "x3.bmp"),
-        ("unknown extension", ["onetouch", plan, "-o", tmp / "x4.dat"], "plan.bmp", tmp / "x4.dat"),
-        ("unwritable folder", ["onetouch", plan, "-o", tmp / "nowhere" / "x5.dxf"], "plan.bmp", tmp / "nowhere" / "x5.dxf"),
-    ]
-    for what, args, name, target in bad:
-        out = run(*args)
-        expect(out.returncode == 1 and name in out.stderr and not target.exists(), what, f"{out.returncode} {out.stderr}")
+
+
+# Every command on a small image.
+
+@pytest.fixture(scope="module")
+def onetouch_dxf(run, tmp, plan):
+    return run("onetouch", plan, "-o", tmp / "plan.dxf")
+
+
+def test_onetouch_writes_dxf(onetouch_dxf, tmp):
+    assert onetouch_dxf.returncode == 0, onetouch_dxf.stderr
+    assert (tmp / "plan.dxf").read_bytes().endswith(b"EOF")
+
+
+def test_onetouch_prints_summary(onetouch_dxf):
+    assert "lines" in onetouch_dxf.stdout and "vertices" in onetouch_dxf.stdout, onetouch_dxf.stdout
+
+
+@pytest.mark.parametrize("method", METHODS)
+def test_onetouch_method(onetouch_method, tmp, method):
+    out = onetouch_method(method)
+    assert out.returncode == 0, out.stderr
+    assert (tmp / f"m-{method}.arc").read_text().endswith("END")
+
+
+@pytest.mark.parametrize("method", METHODS)
+def test_save_image_keeps_black_and_white_image(onetouch_method, tmp, method):
+    onetouch_method(method)
+    with Image.open(tmp / f"m-{method}.bmp") as im:
+        colours = set(im.convert("L").getdata())
+    assert colours <= {0, 255}, sorted(colours)[:5]
+
+
+def test_format_all_writes_every_format_quietly(run, tmp, plan):
+    out = run("onetouch", plan, "-o", tmp / "all", "--format", "all", "-q")
+    assert out.returncode == 0, out.stderr
+    assert out.stdout == ""
+    assert sorted(p.name for p in (tmp / "all").iterdir()) == [
+        "plan.arc", "plan.asc", "plan.di", "plan.dxf", "plan.mid", "plan.mif", "plan.txt"]
+
+
+@pytest.mark.parametrize("command", STEPS)
+def test_step_writes_bmp_of_same_size(step, tmp, command):
+    out = step(command)
+    assert out.returncode == 0, out.stderr
+    target = tmp / f"{command}.bmp"
+    assert target.exists()
+    with Image.open(target) as im:
+        assert im.size == (300, 200)
+
+
+def test_vectorise_without_smoothing_keeps_whole_coordinates(run, step, tmp):
+    step("thin")
+    out = run("vectorise", tmp / "thin.bmp", "-o", tmp / "v.asc", "--no-smooth", "--no-reduce")
+    assert out.returncode == 0, out.stderr
+    rows = (tmp / "v.asc").read_text().splitlines()
+    assert rows
+    fractional = [r for r in rows
+                  if not (float(r.split(",")[1]).is_integer() and float(r.split(",")[2]).is_integer())]
+    assert not fractional
+
+
+def test_convert_arc_to_mif(run, onetouch_method, tmp):
+    onetouch_method("stentiford")
+    out = run("convert", tmp / "m-stentiford.arc", "-o", tmp / "converted.mif", "--size", "300x200")
+    assert out.returncode == 0, out.stderr
+    assert (tmp / "converted.mid").exists()
+
+
+# Bad inputs: a clear message naming the input, exit 1, no output file.
+
+@pytest.mark.parametrize("command, source, target", [
+    pytest.param("onetouch", "absent.bmp", "x1.dxf", id="missing-file"),
+    pytest.param("onetouch", "notbmp.bmp", "x2.dxf", id="not-a-bmp"),
+    pytest.param("grey", "short.bmp", "x3.bmp", id="truncated-bmp"),
+    pytest.param("onetouch", "plan.bmp", "x4.dat", id="unknown-extension"),
+    pytest.param("onetouch", "plan.bmp", "nowhere/x5.dxf", id="unwritable-folder"),
+])
+def test_bad_input_fails_naming_it(run, tmp, plan, bad_files, command, source, target):
+    out = run(command, tmp / source, "-o", tmp / target)
+    assert out.returncode == 1, out.stderr
+    assert source in out.stderr
+    assert not (tmp / target).exists()
+
+
+def test_unknown_extension_message_names_supported_ones(run, tmp, plan):
     out = run("onetouch", plan, "-o", tmp / "x4.dat")
-    expect(".dxf" in out.stderr, "the unknown-extension message names the supported ones", out.stderr)
+    assert ".dxf" in out.stderr, out.stderr
 
-    # A batch with one bad input still writes the others.
-    batch = tmp / "batch"
-    inputs = [plan, tmp / "notbmp.bmp", tmp / "m-canny.bmp"]
-    out = run("onetouch", *inputs, f"-o{batch}", "--format=dxf,arc", "-j2")
-    written = sorted(p.name for p in batch.iterdir()) if batch.exists() else []
-    expect(out.returncode == 1 and written == ["m-canny.arc", "m-canny.dxf", "plan.arc", "plan.dxf"],
-           "a batch with one bad input writes the others", f"{written} {out.stderr}")
-    expect("notbmp.bmp" in out.stderr, "the bad input is named", out.stderr)
 
-    # Usage errors exit 2.
-    for args in (["frobnicate", plan], ["onetouch", plan], ["threshold", plan, "-o", tmp / "t.bmp"],
-                 ["thin", plan, "-o", tmp / "t.bmp", "--method", "canny"], []):
-        out = run(*args)
-        expect(out.returncode == 2 and "orvane-cli" in out.stderr, f"usage error for {args[:1]}", out.stderr)
+# A batch with one bad input still writes the others.
+
+@pytest.fixture(scope="module")
+def batch(run, tmp, plan, bad_files, onetouch_method):
+    onetouch_method("canny")  # m-canny.bmp, a good input
+    return run("onetouch", plan, tmp / "notbmp.bmp", tmp / "m-canny.bmp", f"-o{tmp / 'batch'}",
+               "--format=dxf,arc", "-j2")
+
+
+def test_batch_with_one_bad_input_writes_the_others(batch, tmp):
+    assert batch.returncode == 1, batch.stderr
+    written = sorted(p.name for p in (tmp / "batch").iterdir()) if (tmp / "batch").exists() else []
+    assert written == ["m-canny.arc", "m-canny.dxf", "plan.arc", "plan.dxf"], batch.stderr
+
+
+def test_batch_names_the_bad_input(batch):
+    assert "notbmp.bmp" in batch.stderr
+
+
+# Usage errors exit 2; {plan} and {tmp} stand for the sample and the folder.
+
+@pytest.mark.parametrize("args", [
+    pytest.param(["frobnicate", "{plan}"], id="unknown-command"),
+    pytest.param(["onetouch", "{plan}"], id="onetouch-without-output"),
+    pytest.param(["threshold", "{plan}", "-o", "{tmp}/t.bmp"], id="threshold-without-bounds"),
+    pytest.param(["thin", "{plan}", "-o", "{tmp}/t.bmp", "--method", "canny"], id="thin-with-canny-method"),
+    pytest.param([], id="no-arguments"),
+])
+def test_usage_error(run, tmp, plan, args):
+    out = run(*(a.format(plan=plan, tmp=tmp) for a in args))
+    assert out.returncode == 2, out.stderr
+    assert "orvane-cli" in out.stderr
+
+
+def test_help(run):
     out = run("--help")
-    expect(out.returncode == 0 and "Usage: orvane-cli" in out.stdout and "onetouch" in out.stdout, "--help")
-
-print(f"{passed} passed, {len(failures)} failed")
-sys.exit(1 if failures else 0)
+    assert out.returncode == 0, out.stderr
+    assert "Usage: orvane-cli" in out.stdout and "onetouch" in out.stdout

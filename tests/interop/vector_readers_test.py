@@ -1,35 +1,17 @@
-#!/usr/bin/python3
 """Independent readers accept our vector files: GDAL opens every DXF and MIF
 we write with the same features and coordinates (y negated), and the MIF
-features carry their IDs; ezdxf audits our DXF without an error."""
+features carry their IDs; ezdxf audits our DXF without an error.
+
+Run with pytest and --vector-tool (see conftest.py)."""
+import functools
 import json
 import subprocess
-import sys
-import tempfile
-from pathlib import Path
 
-TOOL = sys.argv[1]
-passed = 0
-failures = []
+import pytest
 
-
-def expect(ok, what):
-    global passed
-    if ok:
-        passed += 1
-    else:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def write(path):
-    out = subprocess.run([TOOL, str(path)], capture_output=True, text=True, check=True).stdout
-    lines = []
-    for text in out.splitlines():
-        numbers = text.split()
-        values = [float(v) for v in numbers[1:]]
-        lines.append((int(numbers[0]), list(zip(values[0::2], values[1::2]))))
-    return lines
+# The files vector_tool writes, with the decimals their coordinates keep.
+FILES = [("lines.dxf", 3), ("lines.mif", 6), ("UPPER.MIF", 6)]
+MIF_FILES = [name for name, _ in FILES if name.lower().endswith(".mif")]
 
 
 def gdal_features(path):
@@ -52,25 +34,54 @@ def close(a, b, tolerance):
                                    for p, q in zip(a, b))
 
 
-with tempfile.TemporaryDirectory() as tmp:
-    tmp = Path(tmp)
-    for name, decimals in (("lines.dxf", 3), ("lines.mif", 6), ("UPPER.MIF", 6)):
-        path = tmp / name
-        lines = write(path)
-        features, errors = gdal_features(path)
-        expect(features is not None, f"GDAL opens {name}: {errors.strip()}")
-        if features is None:
-            continue
-        expect(len(features) == len(lines), f"{name}: {len(features)} features for {len(lines)} lines")
-        tolerance = 0.5 * 10 ** -decimals + 1e-9
-        for feature, (line_id, points) in zip(features, lines):
-            expected = [(x, -y) for x, y in points]
-            expect(close(vertices(feature["geometry"]), expected, tolerance), f"{name}: coordinates of line {line_id}")
-            if name.lower().endswith(".mif"):
-                got = feature["properties"].get("ID")
-                expect(got == line_id, f"{name}: ID {got} for line {line_id}")
+@pytest.fixture(scope="module")
+def written(vector_tool, tmp_path_factory):
+    """Writes a file with vector_tool (once per name) and reads it with GDAL:
+    (path, [(id, [(x, y), ...]), ...], features or None, GDAL's messages)."""
+    tmp = tmp_path_factory.mktemp("vector")
 
-    dxf = tmp / "lines.dxf"
+    @functools.lru_cache(maxsize=None)
+    def write(name):
+        path = tmp / name
+        out = subprocess.run([vector_tool, str(path)], capture_output=True, text=True, check=True).stdout
+        lines = []
+        for text in out.splitlines():
+            numbers = text.split()
+            values = [float(v) for v in numbers[1:]]
+            lines.append((int(numbers[0]), list(zip(values[0::2], values[1::2]))))
+        features, errors = gdal_features(path)
+        return path, lines, features, errors
+    return write
+
+
+@pytest.mark.parametrize("name", [name for name, _ in FILES])
+def test_gdal_reads_one_feature_per_line(written, name):
+    _, lines, features, errors = written(name)
+    assert features is not None, f"GDAL cannot open {name}: {errors.strip()}"
+    assert len(features) == len(lines)
+
+
+@pytest.mark.parametrize("name, decimals", FILES)
+def test_gdal_coordinates(written, name, decimals):
+    _, lines, features, errors = written(name)
+    assert features is not None, f"GDAL cannot open {name}: {errors.strip()}"
+    tolerance = 0.5 * 10 ** -decimals + 1e-9
+    wrong = [line_id for feature, (line_id, points) in zip(features, lines)
+             if not close(vertices(feature["geometry"]), [(x, -y) for x, y in points], tolerance)]
+    assert not wrong, "lines whose coordinates differ"
+
+
+@pytest.mark.parametrize("name", MIF_FILES)
+def test_gdal_reads_mif_ids(written, name):
+    _, lines, features, errors = written(name)
+    assert features is not None, f"GDAL cannot open {name}: {errors.strip()}"
+    wrong = [(line_id, feature["properties"].get("ID")) for feature, (line_id, _) in zip(features, lines)
+             if feature["properties"].get("ID") != line_id]
+    assert not wrong, "(line, ID GDAL read)"
+
+
+def test_ezdxf_audits_our_dxf(written):
+    dxf = written("lines.dxf")[0]
     audit = subprocess.run(
         ["/usr/bin/python3", "-c",
          "import sys, ezdxf\n"
@@ -80,7 +91,4 @@ with tempfile.TemporaryDirectory() as tmp:
          "print('\\n'.join(errors))\n"
          "sys.exit(1 if auditor.has_errors else 0)\n",
          str(dxf)], capture_output=True, text=True)
-    expect(audit.returncode == 0, f"ezdxf audits our DXF without error: {audit.stdout}{audit.stderr}")
-
-print(f"{passed} passed, {len(failures)} failed")
-sys.exit(1 if failures else 0)
+    assert audit.returncode == 0, audit.stdout + audit.stderr

@@ -3,8 +3,8 @@
 #include "commands/processing_commands.h"
 
 #include "image/bitmap_image.h"
-#include "port/recording_port.h"
-#include "port/settings.h"
+#include "support/recording_port.h"
+#include "settings/app_settings.h"
 #include "vector/line_store.h"
 
 #include <gtest/gtest.h>

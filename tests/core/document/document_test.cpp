@@ -4,7 +4,7 @@
 
 #include "commands/processing_commands.h"
 #include "image/bmp_file.h"
-#include "port/recording_port.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "formats/export_driver.h"
 
 #include "format_test_support.h"
-#include "port/recording_port.h"
+#include "support/recording_port.h"
 
 namespace orvane {
 namespace {

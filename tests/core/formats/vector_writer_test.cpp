@@ -4,7 +4,7 @@
 #include "format_test_support.h"
 #include "formats/export_driver.h"
 #include "formats/text_out.h"
-#include "port/recording_port.h"
+#include "support/recording_port.h"
 
 #include <cstdio>
 #include <random>

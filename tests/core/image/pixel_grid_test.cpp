@@ -1,7 +1,7 @@
 // Allocation of pixel grids and their failure messages.
 #include "image/pixel_grid.h"
 
-#include "port/recording_port.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 

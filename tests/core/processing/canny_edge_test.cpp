@@ -1,7 +1,7 @@
 #include "processing/canny_edge.h"
 
 #include "image/bitmap_image.h"
-#include "port/recording_port.h"
+#include "support/recording_port.h"
 #include "reference_kernels.h"
 #include "test_drawings.h"
 

@@ -1,7 +1,7 @@
 #include "processing/grey_scale.h"
 
 #include "image/bitmap_image.h"
-#include "port/recording_port.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 

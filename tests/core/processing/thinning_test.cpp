@@ -1,6 +1,6 @@
 #include "processing/thinning.h"
 
-#include "port/recording_port.h"
+#include "support/recording_port.h"
 #include "reference_kernels.h"
 #include "test_drawings.h"
 

@@ -1,5 +1,5 @@
 // The recording port used by tests.
-#include "port/recording_port.h"
+#include "support/recording_port.h"
 
 #include <algorithm>
 
