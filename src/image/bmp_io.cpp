@@ -66,9 +66,12 @@ int CBitmapImage::Read(std::istream& in)
     const std::uint32_t bfOffBits = loadLE32(fileHeader + 10);
     const std::int32_t width = std::int32_t(loadLE32(infoHeader + 4));
     const std::int32_t height = std::int32_t(loadLE32(infoHeader + 8));
+    const unsigned planes = loadLE16(infoHeader + 12);
     const unsigned bitCount = loadLE16(infoHeader + 14);
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide || !isSupportedDepth(bitCount))
         return 0;
+    if (planes != 1)
+        return 0; // a bitmap has exactly one plane
 
     // Every size is checked against what the stream holds before allocating.
     const std::uint64_t stride = RowStride(width, int(bitCount));
@@ -80,6 +83,8 @@ int CBitmapImage::Read(std::istream& in)
     const std::uint64_t size = std::uint64_t(available);
     if (kFileHeaderSize + kInfoHeaderSize + tableBytes > size)
         return 0; // the colour table ends early
+    if (bfOffBits < kFileHeaderSize + kInfoHeaderSize + tableBytes)
+        return 0; // the pixels would overlap the headers or the colour table
     if (bfOffBits > size || size - bfOffBits < bitsSize)
         return 0; // the pixel data starts outside the file or ends early
     if (bfSize < bfOffBits || bfSize - bfOffBits < bitsSize)

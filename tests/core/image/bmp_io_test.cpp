@@ -28,6 +28,7 @@ struct BmpBuilder {
     std::int64_t bfSizeDelta = 0;  ///< added to the correct bfSize
     std::int64_t offBitsDelta = 0; ///< added to the correct bfOffBits
     std::int64_t pixelDelta = 0;   ///< pixel bytes added (or removed when negative)
+    std::uint16_t planes = 1;
     char magic1 = 'M';
 
     std::string bytes() const
@@ -42,7 +43,7 @@ struct BmpBuilder {
                                 std::uint64_t(infoSize), std::uint64_t(std::uint32_t(width)),
                                 std::uint64_t(std::uint32_t(height))})
             put32(std::uint32_t(v));
-        put16(1);
+        put16(planes);
         put16(bitCount);
         for (std::uint32_t v : {compression, 0u, 2835u, 2835u, clrUsed, 0u})
             put32(v);
@@ -173,6 +174,10 @@ TEST(BmpRead, RefusesWhatIsNotAnUncompressedBitmapOfASupportedDepth)
         {"16 bits", with([](BmpBuilder& b) { b.bitCount = 16; })},
         {"32 bits", with([](BmpBuilder& b) { b.bitCount = 32; })},
         {"offset past end", with([](BmpBuilder& b) { b.offBitsDelta = 1000; })},
+        {"pixels inside the headers", with([](BmpBuilder& b) { b.offBitsDelta = -54; b.pixelDelta = 54; })},
+        {"pixels inside the colour table", with([](BmpBuilder& b) { b.bitCount = 8; b.offBitsDelta = -4; })},
+        {"no planes", with([](BmpBuilder& b) { b.planes = 0; })},
+        {"two planes", with([](BmpBuilder& b) { b.planes = 2; })},
         {"offset far past end", with([](BmpBuilder& b) { b.offBitsDelta = 0x7FFFFFF0; })},
         {"declared short", with([](BmpBuilder& b) { b.bfSizeDelta = -1; })},
         {"declared negative", with([](BmpBuilder& b) { b.bfSizeDelta = -30; })}, // bfSize below bfOffBits
