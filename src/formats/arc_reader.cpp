@@ -112,6 +112,27 @@ double leadingDouble(std::string_view s)
     return std::isfinite(value) ? value : std::numeric_limits<double>::quiet_NaN();
 }
 
+/// Whether a text is one number and nothing else, blanks around it allowed:
+/// what a clean id or coordinate looks like.
+bool isWholeNumber(std::string_view s, bool integer)
+{
+    s = skipBlanks(s);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    if (!s.empty() && (s[0] == '+' || s[0] == '-'))
+        s.remove_prefix(1);
+    if (s.empty())
+        return false;
+    if (integer) {
+        long long value = 0;
+        auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+        return end == s.data() + s.size();
+    }
+    double value = 0.0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    return end == s.data() + s.size() && ec != std::errc::invalid_argument;
+}
+
 bool isArc(const std::string& extension)
 {
     return extension.size() == 4 && (extension[1] == 'A' || extension[1] == 'a') &&
@@ -136,7 +157,11 @@ int ReadVectorFile(CLineStore& store, const std::filesystem::path& path, Port& p
     }
     if (!isArc(extension))
         return 1;
+    return ReadArcStream(store, in, path.filename().string(), port, why);
+}
 
+int ReadArcStream(CLineStore& store, std::istream& in, const std::string& name, Port& port, std::string* why)
+{
     // Lines read from this file are appended after these; a failure removes
     // exactly them again.
     const int before = store.GetLineCount();
@@ -152,19 +177,29 @@ int ReadVectorFile(CLineStore& store, const std::filesystem::path& path, Port& p
     std::int32_t id = 0; // vertices before any id line belong to id 0
     std::string text;
     long lineNumber = 0;
+    long partlyRead = 0, firstPartlyRead = 0; // lines read only as far as they made sense
+    auto readInPart = [&] {
+        if (partlyRead++ == 0)
+            firstPartlyRead = lineNumber;
+    };
     while (std::getline(in, text)) {
         ++lineNumber;
         std::string_view line(text);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (line == "END") {
-            store.AppendLine(std::make_unique<CVectorLine>(id, points));
+            auto stored = std::make_unique<CVectorLine>(id, points);
+            if (!std::isfinite(stored->m_dLength))
+                return fail(lineNumber, "coordinates so large that the line's length cannot be measured");
+            store.AppendLine(std::move(stored));
             points = PointList();
             continue;
         }
         const std::size_t comma = line.find(',');
         if (comma == std::string_view::npos || comma == 0) {
             id = line.empty() ? 0 : leadingInt(line);
+            if (!line.empty() && !isWholeNumber(line, true))
+                readInPart();
             continue;
         }
         const std::string_view yPart = line.substr(comma + 1);
@@ -174,10 +209,18 @@ int ReadVectorFile(CLineStore& store, const std::filesystem::path& path, Port& p
         const double y = leadingDouble(yPart);
         if (std::isnan(x) || std::isnan(y))
             return fail(lineNumber, "a coordinate that is not a finite number");
+        if (!isWholeNumber(line.substr(0, comma), false) || !isWholeNumber(yPart, false))
+            readInPart();
         points.append(x, y);
     }
     if (in.bad())
         return fail(lineNumber, "the file could not be read to its end");
+    if (partlyRead > 0)
+        ShowMessageBox(port, MessageButtons::Ok,
+                       "%s: %ld line%s could not be read as an id or as a vertex \"x,y\" and %s read only as far "
+                       "as %s made sense; the first is line %ld.",
+                       name.c_str(), partlyRead, partlyRead == 1 ? "" : "s", partlyRead == 1 ? "was" : "were",
+                       partlyRead == 1 ? "it" : "they", firstPartlyRead);
     return 1;
 }
 

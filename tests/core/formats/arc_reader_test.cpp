@@ -60,6 +60,27 @@ TEST_F(ArcReaderTest, ReadsNumbersLeniently)
     EXPECT_EQ(store.line(3).m_nId, 2) << "two id lines: the second wins";
     EXPECT_EQ(store.line(4).m_nId, 0) << ",5 is an id line without a number";
     EXPECT_EQ(store.line(5).m_nId, 0) << "+-5 has no leading number";
+    ASSERT_EQ(port.messages().size(), 1u) << "the lines read only in part are reported";
+    EXPECT_NE(port.messages()[0].find("the first is line 4."), std::string::npos) << port.messages()[0];
+}
+
+TEST_F(ArcReaderTest, ReportsEveryLineReadOnlyInPartAndRefusesImmeasurableLines)
+{
+    ASSERT_EQ(read("1\n0,0\n5;6\n2\n3.5 , -4\n5,6,7\n5\t6\nEND\n"), 1);
+    EXPECT_EQ(vertices(0), (V{{0, 0}, {3.5, -4}, {5, 6}}));
+    EXPECT_EQ(store.line(0).m_nId, 5) << "read as far as it made sense";
+    EXPECT_EQ(port.messages(), std::vector<std::string>{"in.arc: 3 lines could not be read as an id or as a vertex "
+                                                        "\"x,y\" and were read only as far as they made sense; the "
+                                                        "first is line 3."});
+
+    port.clear();
+    store.DeleteAllLines();
+    ASSERT_EQ(read("1\n1,2\nEND\n"), 1);
+    EXPECT_TRUE(port.messages().empty()) << "clean files are read in silence";
+
+    EXPECT_EQ(read("1\n-1e308,0\n1e308,0\nEND\n"), 0);
+    EXPECT_EQ(why, "line 4: coordinates so large that the line's length cannot be measured");
+    EXPECT_EQ(store.GetLineCount(), 1);
 }
 
 TEST_F(ArcReaderTest, AMalformedVertexFailsWithoutTouchingTheLinesAlreadyHeld)
