@@ -2,6 +2,7 @@
 #include "cli/cli_job.h"
 
 #include "cli/cli_port.h"
+#include "cli/memory_budget.h"
 #include "commands/processing_commands.h"
 #include "document/document.h"
 #include "formats/arc_reader.h"
@@ -19,13 +20,6 @@
 namespace orvane::cli {
 namespace fs = std::filesystem;
 namespace {
-
-bool isFolderOutput(const Options& options)
-{
-    std::error_code ec;
-    return options.inputs.size() > 1 || !options.formats.empty() || options.output.ends_with('/') ||
-           fs::is_directory(options.output, ec);
-}
 
 AppSettings settingsFor(const Options& options)
 {
@@ -93,6 +87,8 @@ CommandOutcome runImageCommand(const Options& options, CBitmapImage& image, CliP
 const char* commandName(Command command)
 {
     switch (command) {
+    case Command::OneTouch: return "One-Touch";
+    case Command::Vectorise: return "vectorising";
     case Command::Grey: return "grey scale";
     case Command::Threshold: return "threshold";
     case Command::Thin: return "thinning";
@@ -111,50 +107,28 @@ std::string joined(const std::vector<fs::path>& paths)
 
 } // namespace
 
-std::vector<fs::path> OutputPaths(const Options& options, const std::string& input, std::string& error)
+bool RunInput(const Options& options, const Job& job, Terminal& terminal, MemoryBudget& budget)
 {
-    if (!isFolderOutput(options)) {
-        if (!options.producesVectors() && !(FileExtension(options.output) == ".bmp" || FileExtension(options.output) == ".BMP")) {
-            error = "the output of an image command is a BMP file: " + options.output;
-            return {};
-        }
-        return {fs::path(options.output)};
-    }
-    std::vector<std::string> formats = options.formats;
-    if (!options.producesVectors())
-        formats = {".bmp"};
-    if (formats.empty()) {
-        error = "with an output folder, say which formats to write with --format (dxf,mif,txt,arc,di,asc or all)";
-        return {};
-    }
-    std::vector<fs::path> out;
-    for (const std::string& ext : formats)
-        out.push_back(fs::path(options.output) / (fs::path(input).stem().string() + ext));
-    return out;
-}
-
-bool RunInput(const Options& options, const std::string& input, Terminal& terminal)
-{
+    const std::string& input = job.input;
+    const std::vector<fs::path>& outputs = job.outputs;
     CliPort port(terminal, fs::path(input).filename().string());
     const auto start = std::chrono::steady_clock::now();
-    std::string error;
-    const std::vector<fs::path> outputs = OutputPaths(options, input, error);
-    if (outputs.empty()) {
-        port.error(error);
+
+    // The whole job's memory, before anything is allocated.
+    int width = 0, height = 0, bits = 0;
+    std::uint64_t need = 0;
+    if (options.command != Command::Convert && ReadBmpSize(input, width, height, bits))
+        need = EstimateJobBytes(width, height, bits, options.command);
+    const Reservation memory(budget, need);
+    if (!memory.Granted()) {
+        port.error("not enough memory: this " + std::to_string(width) + " x " + std::to_string(height) +
+                   " image needs about " + ReadableBytes(need) + " for " + commandName(options.command) +
+                   ", and the machine has " + ReadableBytes(budget.Total()) + " free");
         return false;
     }
-    if (options.producesVectors())
-        for (const fs::path& out : outputs)
-            if (!FindVectorWriter(FileExtension(out))) {
-                port.error(FileExtension(out).empty()
-                               ? "File extension not sepecified! (" + out.string() + ")"
-                               : "unknown vector file extension \"" + FileExtension(out) +
-                                     "\": use " + SupportedVectorExtensions());
-                return false;
-            }
-    if (isFolderOutput(options)) {
+    if (!job.folder.empty()) {
         std::error_code ec;
-        fs::create_directories(options.output, ec);
+        fs::create_directories(job.folder, ec);
     }
 
     Document doc;
@@ -198,17 +172,19 @@ bool RunInput(const Options& options, const std::string& input, Terminal& termin
             return false;
         }
     } else {
-        const int width = options.command == Command::Convert ? options.width : image.GetWidth();
-        const int height = options.command == Command::Convert ? options.height : image.GetHeight();
+        const int imageWidth = options.command == Command::Convert ? options.width : image.GetWidth();
+        const int imageHeight = options.command == Command::Convert ? options.height : image.GetHeight();
         if (store.GetLineCount() == 0) {
             port.error("No vector data found.");
             return false;
         }
-        for (const fs::path& out : outputs)
-            if (!ExportVectorFile(store, width, height, out, port)) {
-                port.error("Error Saving Vector File: " + out.string());
+        for (const fs::path& out : outputs) {
+            std::string why;
+            if (!ExportVectorFile(store, imageWidth, imageHeight, out, port, &why)) {
+                port.error("Error Saving Vector File: " + out.string() + (why.empty() ? "" : ": " + why));
                 ok = false;
             }
+        }
         if (ok && !options.saveImage.empty()) {
             std::string why;
             if (!WriteBmpFile(image, options.saveImage, &why)) {

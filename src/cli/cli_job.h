@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "cli/cli_plan.h"
 
 #include <filesystem>
 #include <string>
@@ -9,15 +10,13 @@
 
 namespace orvane::cli {
 
+class MemoryBudget;
 struct Terminal;
 
-/// The files one input produces: one per vector format, or the one BMP.
-/// Empty (with `error` set) when the options do not say where they go.
-std::vector<std::filesystem::path> OutputPaths(const Options& options, const std::string& input, std::string& error);
-
-/// Processes one input as the options say and writes its outputs. Problems
-/// are told on stderr prefixed with the input's name; a summary goes to
-/// stdout unless quiet. Returns true when every output was written.
-bool RunInput(const Options& options, const std::string& input, Terminal& terminal);
+/// Processes one input as the options say and writes its planned outputs,
+/// once its memory fits the budget (refused at once when it never would).
+/// Problems are told on stderr prefixed with the input's name; a summary
+/// goes to stdout unless quiet. Returns true when every output was written.
+bool RunInput(const Options& options, const Job& job, Terminal& terminal, MemoryBudget& budget);
 
 } // namespace orvane::cli

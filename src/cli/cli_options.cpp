@@ -1,27 +1,35 @@
-// Reading orvane-cli's arguments.
+// Reading orvane-cli's arguments: CLI11 takes the command line apart, and
+// every value is then checked here, so that each mistake gets a message
+// that says what to type instead.
 #include "cli/cli_options.h"
 
 #include "formats/vector_writer.h"
 #include "processing/threshold.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstdio>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace orvane::cli {
 namespace {
 
-const std::map<std::string, Command>& commandNames()
-{
-    static const std::map<std::string, Command> names = {
-        {"onetouch", Command::OneTouch}, {"grey", Command::Grey},           {"gray", Command::Grey},
-        {"threshold", Command::Threshold}, {"thin", Command::Thin},         {"canny", Command::Canny},
-        {"vectorise", Command::Vectorise}, {"vectorize", Command::Vectorise}, {"convert", Command::Convert},
-    };
-    return names;
-}
+struct CommandName {
+    const char* name;
+    const char* alias;
+    Command command;
+};
+
+constexpr CommandName kCommands[] = {
+    {"onetouch", nullptr, Command::OneTouch}, {"vectorise", "vectorize", Command::Vectorise},
+    {"convert", nullptr, Command::Convert},   {"grey", "gray", Command::Grey},
+    {"threshold", nullptr, Command::Threshold}, {"thin", nullptr, Command::Thin},
+    {"canny", nullptr, Command::Canny},
+};
 
 template <typename T>
 std::optional<T> number(const std::string& text)
@@ -62,17 +70,22 @@ std::optional<int> methodNumber(const std::string& name, bool allowCanny)
     return std::nullopt;
 }
 
-bool formatList(const std::string& text, std::vector<std::string>& formats)
+std::string lowerCase(std::string text)
+{
+    for (char& c : text)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+/// The formats of --format as extensions with the dot, or an error.
+std::optional<std::string> formatList(const std::string& text, std::vector<std::string>& formats)
 {
     if (text == "all") {
-        for (const VectorWriter* writer : VectorWriters()) {
-            std::string ext(writer->extension);
-            for (char& c : ext)
-                c = char(std::tolower(static_cast<unsigned char>(c)));
-            formats.push_back(ext);
-        }
-        return true;
+        for (const VectorWriter* writer : VectorWriters())
+            formats.push_back(lowerCase(std::string(writer->extension)));
+        return std::nullopt;
     }
+    std::set<std::string> seen;
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t comma = text.find(',', start);
@@ -80,11 +93,17 @@ bool formatList(const std::string& text, std::vector<std::string>& formats)
             comma = text.size();
         std::string ext = text.substr(start, comma - start);
         if (ext.empty())
-            return false;
-        formats.push_back(ext[0] == '.' ? ext : "." + ext);
+            return "option --format needs a list of extensions such as dxf,mif or all";
+        if (ext[0] != '.')
+            ext = "." + ext;
+        if (!FindVectorWriter(ext))
+            return "unknown format '" + ext.substr(1) + "' in --format: use dxf, mif, txt, arc, di, asc or all";
+        if (!seen.insert(lowerCase(ext)).second)
+            return "--format names " + ext.substr(1) + " twice";
+        formats.push_back(ext);
         start = comma + 1;
     }
-    return true;
+    return std::nullopt;
 }
 
 ParsedArguments failure(std::string error)
@@ -95,6 +114,159 @@ ParsedArguments failure(std::string error)
     return result;
 }
 
+/// The values as given on the command line, before they are checked.
+struct Given {
+    std::vector<std::string> inputs, outputs;
+    std::string format, jobs, method, saveImage, lower, upper, sigma, high, low, tolerance, size;
+    bool help = false, quiet = false, verbose = false, keepTree = false, noSmooth = false, noReduce = false;
+};
+
+/// The options of one command, as CLI11 is to read them. Everything is
+/// taken as text so that this file says what is wrong with a value.
+CLI::App* addCommand(CLI::App& app, const CommandName& name, Given& given)
+{
+    CLI::App* sub = app.add_subcommand(name.name);
+    if (name.alias)
+        sub->alias(name.alias);
+    sub->set_help_flag();
+    sub->add_flag("-h,--help", given.help);
+    sub->add_option("inputs", given.inputs);
+    sub->add_option("-o,--output", given.outputs)->allow_extra_args(false);
+    sub->add_option("-j,--jobs", given.jobs);
+    sub->add_flag("-q,--quiet", given.quiet);
+    sub->add_flag("-v,--verbose", given.verbose);
+    sub->add_option("--format", given.format);
+    sub->add_flag("--keep-tree", given.keepTree);
+    const Command c = name.command;
+    if (c == Command::OneTouch || c == Command::Thin)
+        sub->add_option("--method", given.method);
+    if (c == Command::OneTouch)
+        sub->add_option("--save-image", given.saveImage);
+    if (c == Command::OneTouch || c == Command::Vectorise) {
+        sub->add_flag("--no-smooth", given.noSmooth);
+        sub->add_flag("--no-reduce", given.noReduce);
+        sub->add_option("--tolerance", given.tolerance);
+    }
+    if (c == Command::Threshold) {
+        sub->add_option("--lower", given.lower);
+        sub->add_option("--upper", given.upper);
+    }
+    if (c == Command::Canny) {
+        sub->add_option("--sigma", given.sigma);
+        sub->add_option("--high", given.high);
+        sub->add_option("--low", given.low);
+    }
+    if (c == Command::Convert)
+        sub->add_option("--size", given.size);
+    return sub;
+}
+
+/// CLI11's complaint in the words of this program.
+std::string explain(const CLI::ParseError& error, const std::string& command)
+{
+    const std::string what = error.what();
+    if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
+        const std::size_t colon = what.find(':');
+        std::string extra = colon == std::string::npos ? what : what.substr(colon + 2);
+        if (!extra.empty() && extra[0] == '-')
+            return "unknown option '" + extra + "' for " + command + " (a file name starting with '-' goes after --)";
+        return "unexpected argument '" + extra + "'";
+    }
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
+        const std::size_t colon = what.find(':');
+        return "option " + what.substr(0, colon) + " needs a value";
+    }
+    return what;
+}
+
+/// Checks the values given and fills the options; an error says what is
+/// wrong and what to type instead.
+std::optional<std::string> check(const Given& g, Options& o)
+{
+    auto needs = [](const char* option, const char* what) { return std::string("option ") + option + " needs " + what; };
+    o.inputs = g.inputs;
+    o.quiet = g.quiet;
+    o.verbose = g.verbose;
+    o.keepTree = g.keepTree;
+    if (g.outputs.size() > 1)
+        return std::string("-o is given more than once: give one output (a folder for several inputs)");
+    if (!g.outputs.empty())
+        o.output = g.outputs[0];
+    if (!g.format.empty() && !o.producesVectors())
+        return std::string("--format is for the vector commands; image commands write BMP");
+    if (!g.format.empty())
+        if (auto error = formatList(g.format, o.formats))
+            return error;
+    if (!g.jobs.empty()) {
+        auto n = number<int>(g.jobs);
+        if (!n || *n < 1)
+            return needs("-j", "a number of at least 1");
+        o.jobs = *n;
+    }
+    if (!g.method.empty()) {
+        auto m = methodNumber(g.method, o.command == Command::OneTouch);
+        if (!m)
+            return needs("--method", o.command == Command::OneTouch ? "zhang-suen, stentiford or canny"
+                                                                    : "zhang-suen or stentiford");
+        o.method = *m;
+    }
+    o.saveImage = g.saveImage;
+    o.smooth = !g.noSmooth;
+    o.reduce = !g.noReduce;
+    if (!g.tolerance.empty()) {
+        auto t = number<double>(g.tolerance);
+        if (!t || !(*t >= 0.0) || *t > 1000.0)
+            return needs("--tolerance", "a number of pixels from 0 to 1000");
+        o.tolerance = *t;
+    }
+    for (const auto& [text, target, name] : {std::tuple{&g.lower, &o.lower, "--lower"}, std::tuple{&g.upper, &o.upper, "--upper"}}) {
+        if (text->empty())
+            continue;
+        auto c = colour(*text);
+        if (!c)
+            return needs(name, "a colour R,G,B with each part 0 to 255");
+        *target = *c;
+    }
+    if (!g.sigma.empty()) {
+        auto s = number<float>(g.sigma);
+        if (!s || !(*s > 0.0f) || *s > 100.0f)
+            return needs("--sigma", "a number above 0 and at most 100");
+        o.sigma = *s;
+    }
+    for (const auto& [text, target, name] : {std::tuple{&g.high, &o.high, "--high"}, std::tuple{&g.low, &o.low, "--low"}}) {
+        if (text->empty())
+            continue;
+        auto n = number<int>(*text);
+        if (!n || *n < 0 || *n > 255)
+            return needs(name, "a whole number from 0 to 255");
+        *target = *n;
+    }
+    if (!g.size.empty()) {
+        const std::size_t x = g.size.find_first_of("xX");
+        auto w = x != std::string::npos ? number<int>(g.size.substr(0, x)) : std::nullopt;
+        auto h = x != std::string::npos ? number<int>(g.size.substr(x + 1)) : std::nullopt;
+        if (!w || !h || *w <= 0 || *h <= 0)
+            return needs("--size", "a size WIDTHxHEIGHT in pixels, such as 4000x3000");
+        o.width = *w;
+        o.height = *h;
+    }
+
+    if (o.inputs.empty())
+        return std::string("no input file given");
+    if (o.output.empty())
+        return std::string("no output given (-o PATH)");
+    if (o.command == Command::Threshold && (g.lower.empty() || g.upper.empty()))
+        return std::string("threshold needs --lower R,G,B and --upper R,G,B");
+    if (o.command == Command::Threshold && o.lower > o.upper)
+        return std::string("--lower is above --upper, so no colour would be kept: give the darker colour as "
+                           "--lower (colours compare blue first, then green, then red)");
+    if (o.command == Command::Convert && g.size.empty())
+        return std::string("convert needs --size WIDTHxHEIGHT");
+    if (!o.saveImage.empty() && o.inputs.size() > 1)
+        return std::string("--save-image takes one input only");
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string UsageText()
@@ -102,13 +274,15 @@ std::string UsageText()
     return R"(Usage: orvane-cli COMMAND [OPTIONS] INPUT... -o OUTPUT
 
 Turns scanned line drawings (BMP files) into vector lines, or runs one image
-step of the chain. Every file is written under a temporary name and renamed
-into place when complete: a failure never leaves a half-written file.
+step of the chain. Every file is written under a temporary name, synced to
+disk and renamed into place when complete: a failure never leaves a
+half-written file.
 
 Commands:
   onetouch IN.bmp -o OUT.ext   thin (or find edges) and trace in one step
         --method zhang-suen|stentiford|canny   (default: stentiford)
         --save-image OUT.bmp   also save the processed image (one input only)
+        --no-smooth, --no-reduce, --tolerance PX   as for vectorise
   vectorise IN.bmp -o OUT.ext  trace an already thinned image
         --no-smooth            do not smooth traced lines
         --no-reduce            do not drop vertices within the tolerance
@@ -131,46 +305,33 @@ Options:
   -o, --output PATH   the output file; a folder with several inputs or with
                       --format (outputs are named after the inputs)
   --format LIST       output formats for a folder: dxf,mif,... or all
-  -j, --jobs N        inputs processed at once (default: one per core)
+  --keep-tree         in the output folder, keep the inputs' folders apart
+                      (scans/a/p.bmp and scans/b/p.bmp give OUT/a/p.dxf and
+                      OUT/b/p.dxf); without it, two inputs of one name are a
+                      usage error, as nothing may be written twice
+  -j, --jobs N        inputs processed at once (default: one per core, as
+                      far as the memory they need allows)
   -q, --quiet         print nothing but errors
   -v, --verbose       also print each step's status texts
   -h, --help          show this text
   --version           show the version
+  --                  everything after it is an input, even if it starts
+                      with '-'
 
 Exit status: 0 when every input succeeded, 1 when any input failed (the
-others are still processed), 2 for a usage error. Questions the program would
-ask in its desktop form take their first answer (OK, or Yes). Ctrl-C stops
-the running steps; files being written are discarded.
+others are still processed), 2 for a usage error (nothing is done). Questions
+the program would ask in its desktop form take their first answer (OK, or
+Yes). An input whose job needs more memory than the machine has free is
+refused before it starts. Ctrl-C stops the running steps; files being
+written are discarded.
 )";
 }
 
-/// "--name=value" and "-jN" / "-oPATH" as two arguments each.
-static std::vector<std::string> splitAttachedValues(const std::vector<std::string>& given)
+ParsedArguments ParseArguments(const std::vector<std::string>& args)
 {
-    std::vector<std::string> args;
-    for (const std::string& a : given) {
-        const std::size_t equals = a.find('=');
-        if (a.starts_with("--") && equals != std::string::npos) {
-            args.push_back(a.substr(0, equals));
-            args.push_back(a.substr(equals + 1));
-        } else if (a.size() > 2 && (a.starts_with("-j") || a.starts_with("-o"))) {
-            args.push_back(a.substr(0, 2));
-            args.push_back(a.substr(2));
-        } else {
-            args.push_back(a);
-        }
-    }
-    return args;
-}
-
-ParsedArguments ParseArguments(const std::vector<std::string>& givenArgs)
-{
-    const std::vector<std::string> args = splitAttachedValues(givenArgs);
     ParsedArguments result;
-    Options& o = result.options;
     if (args.empty())
         return failure("no command given");
-    std::size_t i = 0;
     const std::string& first = args[0];
     if (first == "-h" || first == "--help" || first == "help") {
         result.status = ParsedArguments::Status::Help;
@@ -180,112 +341,32 @@ ParsedArguments ParseArguments(const std::vector<std::string>& givenArgs)
         result.status = ParsedArguments::Status::Version;
         return result;
     }
-    auto found = commandNames().find(first);
-    if (found == commandNames().end())
+    const auto* named = std::find_if(std::begin(kCommands), std::end(kCommands), [&](const CommandName& c) {
+        return first == c.name || (c.alias && first == c.alias);
+    });
+    if (named == std::end(kCommands))
         return failure("unknown command '" + first + "'");
-    o.command = found->second;
-    ++i;
 
-    bool haveLower = false, haveUpper = false, haveSize = false;
-    // The value of the option at i, taken from the next argument.
-    auto value = [&](const std::string&) -> std::optional<std::string> {
-        if (i + 1 >= args.size())
-            return std::nullopt;
-        return args[++i];
-    };
-    for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto needs = [&](const char* what) { return failure("option " + a + " needs " + what); };
-        if (a == "-h" || a == "--help") {
-            result.status = ParsedArguments::Status::Help;
-            return result;
-        } else if (a == "-o" || a == "--output") {
-            auto v = value(a);
-            if (!v)
-                return needs("a path");
-            o.output = *v;
-        } else if (a == "--format") {
-            auto v = value(a);
-            if (!v || !formatList(*v, o.formats))
-                return needs("a list of extensions such as dxf,mif or all");
-        } else if (a == "-j" || a == "--jobs") {
-            auto v = value(a);
-            auto n = v ? number<int>(*v) : std::nullopt;
-            if (!n || *n < 1)
-                return needs("a number of at least 1");
-            o.jobs = *n;
-        } else if (a == "-q" || a == "--quiet") {
-            o.quiet = true;
-        } else if (a == "-v" || a == "--verbose") {
-            o.verbose = true;
-        } else if (a == "--method" && (o.command == Command::OneTouch || o.command == Command::Thin)) {
-            auto v = value(a);
-            auto m = v ? methodNumber(*v, o.command == Command::OneTouch) : std::nullopt;
-            if (!m)
-                return needs(o.command == Command::OneTouch ? "zhang-suen, stentiford or canny"
-                                                            : "zhang-suen or stentiford");
-            o.method = *m;
-        } else if (a == "--save-image" && o.command == Command::OneTouch) {
-            auto v = value(a);
-            if (!v)
-                return needs("a path");
-            o.saveImage = *v;
-        } else if ((a == "--lower" || a == "--upper") && o.command == Command::Threshold) {
-            auto v = value(a);
-            auto c = v ? colour(*v) : std::nullopt;
-            if (!c)
-                return needs("a colour R,G,B with each part 0 to 255");
-            (a == "--lower" ? o.lower : o.upper) = *c;
-            (a == "--lower" ? haveLower : haveUpper) = true;
-        } else if (a == "--sigma" && o.command == Command::Canny) {
-            auto v = value(a);
-            auto s = v ? number<float>(*v) : std::nullopt;
-            if (!s || !(*s > 0.0f) || *s > 100.0f)
-                return needs("a number above 0 and at most 100");
-            o.sigma = *s;
-        } else if ((a == "--high" || a == "--low") && o.command == Command::Canny) {
-            auto v = value(a);
-            auto n = v ? number<int>(*v) : std::nullopt;
-            if (!n || *n < 0 || *n > 255)
-                return needs("a whole number from 0 to 255");
-            (a == "--high" ? o.high : o.low) = *n;
-        } else if ((a == "--no-smooth" || a == "--no-reduce") && o.command == Command::Vectorise) {
-            (a == "--no-smooth" ? o.smooth : o.reduce) = false;
-        } else if (a == "--tolerance" && o.command == Command::Vectorise) {
-            auto v = value(a);
-            auto t = v ? number<double>(*v) : std::nullopt;
-            if (!t || !(*t >= 0.0) || *t > 1000.0)
-                return needs("a number of pixels from 0 to 1000");
-            o.tolerance = *t;
-        } else if (a == "--size" && o.command == Command::Convert) {
-            auto v = value(a);
-            const std::size_t x = v ? v->find_first_of("xX") : std::string::npos;
-            auto w = x != std::string::npos ? number<int>(v->substr(0, x)) : std::nullopt;
-            auto h = x != std::string::npos ? number<int>(v->substr(x + 1)) : std::nullopt;
-            if (!w || !h || *w <= 0 || *h <= 0)
-                return needs("a size WIDTHxHEIGHT in pixels, such as 4000x3000");
-            o.width = *w;
-            o.height = *h;
-            haveSize = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return failure("unknown option '" + a + "' for " + first);
-        } else {
-            o.inputs.push_back(a);
-        }
+    CLI::App app("orvane-cli", "orvane-cli");
+    app.set_help_flag();
+    app.require_subcommand(1, 1);
+    Given given;
+    addCommand(app, *named, given);
+    std::vector<std::string> reversed(args.rbegin(), args.rend()); // CLI11 takes the arguments last first
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& error) {
+        return failure(explain(error, named->name));
+    } catch (const std::exception& error) {
+        return failure(error.what());
     }
-
-    if (o.inputs.empty())
-        return failure("no input file given");
-    if (o.output.empty())
-        return failure("no output given (-o PATH)");
-    if (o.command == Command::Threshold && !(haveLower && haveUpper))
-        return failure("threshold needs --lower R,G,B and --upper R,G,B");
-    if (o.command == Command::Convert && !haveSize)
-        return failure("convert needs --size WIDTHxHEIGHT");
-    if (!o.saveImage.empty() && o.inputs.size() > 1)
-        return failure("--save-image takes one input only");
-    if (!o.formats.empty() && !o.producesVectors())
-        return failure("--format is for the vector commands; image commands write BMP");
+    if (given.help) {
+        result.status = ParsedArguments::Status::Help;
+        return result;
+    }
+    result.options.command = named->command;
+    if (auto error = check(given, result.options))
+        return failure(*error);
     return result;
 }
 

@@ -16,6 +16,7 @@ struct Options {
     std::string output;               ///< -o: a file, or a folder
     std::vector<std::string> formats; ///< --format: extensions with the dot (".dxf")
     int jobs = 0;                     ///< -j: 0 means one per core
+    bool keepTree = false;            ///< --keep-tree: mirror the inputs' folders under the output folder
     bool quiet = false;
     bool verbose = false;
 
@@ -41,7 +42,9 @@ struct ParsedArguments {
     Options options;
 };
 
-/// Reads the arguments (argv[0] excluded). Never exits.
+/// Reads the arguments (argv[0] excluded) and checks them against each
+/// other; what the file system holds is checked later (see MakePlan).
+/// Never exits and never throws.
 ParsedArguments ParseArguments(const std::vector<std::string>& args);
 
 /// The --help text.

@@ -1,9 +1,12 @@
 // orvane-cli: the batch command line over the Orvane core.
 #include "cli/cli_job.h"
 #include "cli/cli_options.h"
+#include "cli/cli_plan.h"
 #include "cli/cli_port.h"
+#include "cli/memory_budget.h"
 
 #include <algorithm>
+#include <optional>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -38,6 +41,12 @@ int main(int argc, char** argv)
     case ParsedArguments::Status::Run: break;
     }
     const Options& options = parsed.options;
+    std::string planError;
+    const std::optional<std::vector<Job>> jobs = MakePlan(options, planError);
+    if (!jobs) {
+        std::fprintf(stderr, "orvane-cli: %s\nTry 'orvane-cli --help' for more information.\n", planError.c_str());
+        return 2;
+    }
 
     Terminal terminal;
     terminal.quiet = options.quiet;
@@ -47,20 +56,21 @@ int main(int argc, char** argv)
     std::signal(SIGINT, onInterrupt);
 
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t jobs = std::min<std::size_t>(options.inputs.size(), options.jobs > 0 ? unsigned(options.jobs) : cores);
+    const std::size_t workers = std::min<std::size_t>(jobs->size(), options.jobs > 0 ? unsigned(options.jobs) : cores);
     // With several jobs at once, progress bars would overwrite each other.
-    if (jobs > 1)
+    if (workers > 1)
         terminal.showProgress = false;
 
+    MemoryBudget budget(MemoryBudget::Available());
     std::atomic<std::size_t> next{0};
     std::atomic<int> failures{0};
     auto worker = [&] {
-        for (std::size_t i = next++; i < options.inputs.size(); i = next++)
-            if (!RunInput(options, options.inputs[i], terminal))
+        for (std::size_t i = next++; i < jobs->size(); i = next++)
+            if (!RunInput(options, (*jobs)[i], terminal, budget))
                 ++failures;
     };
     std::vector<std::thread> threads;
-    for (std::size_t t = 1; t < jobs; ++t)
+    for (std::size_t t = 1; t < workers; ++t)
         threads.emplace_back(worker);
     worker();
     for (std::thread& t : threads)

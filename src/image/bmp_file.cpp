@@ -4,6 +4,7 @@
 #include "image/bitmap_image.h"
 #include "files/atomic_file.h"
 
+#include <cstdint>
 #include <fstream>
 
 namespace orvane {
@@ -16,6 +17,24 @@ int ReadBmpFile(CBitmapImage& image, const std::filesystem::path& path)
         return 0;
     }
     return image.Read(in);
+}
+
+bool ReadBmpSize(const std::filesystem::path& path, int& width, int& height, int& bitsPerPixel)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::uint8_t headers[54];
+    if (!in.read(reinterpret_cast<char*>(headers), sizeof headers) || headers[0] != 'B' || headers[1] != 'M')
+        return false;
+    auto le32 = [&](int at) {
+        return std::int32_t(std::uint32_t(headers[at]) | std::uint32_t(headers[at + 1]) << 8 |
+                            std::uint32_t(headers[at + 2]) << 16 | std::uint32_t(headers[at + 3]) << 24);
+    };
+    width = le32(18);
+    height = le32(22);
+    bitsPerPixel = headers[28] | headers[29] << 8;
+    if (height < 0 && height != INT32_MIN)
+        height = -height;
+    return width > 0 && height > 0;
 }
 
 int WriteBmpFile(const CBitmapImage& image, const std::filesystem::path& path, std::string* error)

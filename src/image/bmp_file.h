@@ -12,6 +12,10 @@ class CBitmapImage;
 /// the file cannot be opened or is not a BMP this program reads.
 int ReadBmpFile(CBitmapImage& image, const std::filesystem::path& path);
 
+/// The width, height and depth a BMP file's headers declare, read without
+/// the pixels; false when the file cannot be read or is not a BMP.
+bool ReadBmpSize(const std::filesystem::path& path, int& width, int& height, int& bitsPerPixel);
+
 /// Writes `image` to a BMP file through a temporary file in the same folder,
 /// renamed over `path` only when complete. Returns 1, or 0 with the old file
 /// (if any) untouched; `error` (when given) then says why.

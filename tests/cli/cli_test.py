@@ -26,6 +26,7 @@ STEPS = {
 def run(cli):
     def run(*args):
         return subprocess.run([cli, *map(str, args)], capture_output=True, text=True)
+    run.cli = cli
     return run
 
 
@@ -143,8 +144,7 @@ def test_convert_arc_to_mif(run, onetouch_method, tmp):
     pytest.param("onetouch", "absent.bmp", "x1.dxf", id="missing-file"),
     pytest.param("onetouch", "notbmp.bmp", "x2.dxf", id="not-a-bmp"),
     pytest.param("grey", "short.bmp", "x3.bmp", id="truncated-bmp"),
-    pytest.param("onetouch", "plan.bmp", "x4.dat", id="unknown-extension"),
-    pytest.param("onetouch", "plan.bmp", "nowhere/x5.dxf", id="unwritable-folder"),
+    pytest.param("onetouch", "plan.bmp", "nowhere/x5.dxf", id="missing-folder"),
 ])
 def test_bad_input_fails_naming_it(run, tmp, plan, bad_files, command, source, target):
     out = run(command, tmp / source, "-o", tmp / target)
@@ -155,7 +155,34 @@ def test_bad_input_fails_naming_it(run, tmp, plan, bad_files, command, source, t
 
 def test_unknown_extension_message_names_supported_ones(run, tmp, plan):
     out = run("onetouch", plan, "-o", tmp / "x4.dat")
+    assert out.returncode == 2, out.stderr
     assert ".dxf" in out.stderr, out.stderr
+
+
+@pytest.mark.parametrize("target, reason", [
+    pytest.param("nowhere/r.dxf", "does not exist", id="missing-folder"),
+    pytest.param("plan.bmp/r.dxf", "is not a folder", id="file-in-the-way"),
+    pytest.param("n" * 300 + ".dxf", "too long", id="name-too-long"),
+    pytest.param("way/", "it is a folder", id="folder-in-the-way"),  # way/plan.dxf is a folder
+])
+def test_a_failed_save_says_why(run, tmp, plan, target, reason):
+    (tmp / "way" / "plan.dxf").mkdir(parents=True, exist_ok=True)
+    formats = ["--format", "dxf"] if target.endswith("/") else []
+    out = run("onetouch", plan, "-o", f"{tmp}/{target}", *formats)
+    assert out.returncode == 1, out.stderr
+    assert "Error Saving Vector File" in out.stderr and reason in out.stderr, out.stderr
+
+
+def test_a_job_larger_than_the_free_memory_is_refused_before_it_starts(run, tmp):
+    # The headers of a 30000 x 30000 24-bit scan; the run may use 2 GB.
+    header = b"BM" + (54 + 2_700_000_000).to_bytes(4, "little") + bytes(4) + (54).to_bytes(4, "little")
+    header += (40).to_bytes(4, "little") + (30000).to_bytes(4, "little") * 2 + (1).to_bytes(2, "little")
+    header += (24).to_bytes(2, "little") + bytes(24)
+    (tmp / "huge.bmp").write_bytes(header)
+    out = subprocess.run(["bash", "-c", 'ulimit -v 2000000 && exec "$0" "$@"', run.cli, "onetouch",
+                          tmp / "huge.bmp", "-o", tmp / "huge.dxf"], capture_output=True, text=True)
+    assert out.returncode == 1, out.stderr
+    assert "not enough memory" in out.stderr and "GB" in out.stderr, out.stderr
 
 
 # A batch with one bad input still writes the others.
@@ -185,11 +212,72 @@ def test_batch_names_the_bad_input(batch):
     pytest.param(["threshold", "{plan}", "-o", "{tmp}/t.bmp"], id="threshold-without-bounds"),
     pytest.param(["thin", "{plan}", "-o", "{tmp}/t.bmp", "--method", "canny"], id="thin-with-canny-method"),
     pytest.param([], id="no-arguments"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/x"], id="output-without-extension"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/x.dat"], id="unknown-extension"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/f", "--format", "bogus"], id="unknown-format"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/f", "--format", "dxf,dxf"], id="format-twice"),
+    pytest.param(["grey", "{plan}", "-o", "{tmp}/g.dxf"], id="image-command-with-vector-output"),
+    pytest.param(["onetouch", "{plan}", "{plan}", "-o", "{tmp}/one.dxf"], id="two-inputs-one-file"),
+    pytest.param(["threshold", "{plan}", "-o", "{tmp}/t.bmp", "--lower", "200,200,200", "--upper", "10,10,10"],
+                 id="lower-above-upper"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/a.dxf", "-o", "{tmp}/b.dxf"], id="output-twice"),
+    pytest.param(["onetouch", "{plan}", "-o", "-out.dxf", "--format", "dxf"], id="option-as-output"),
+    pytest.param(["onetouch", "{plan}", "--bogus", "-o", "{tmp}/z.dxf"], id="unknown-option"),
 ])
 def test_usage_error(run, tmp, plan, args):
     out = run(*(a.format(plan=plan, tmp=tmp) for a in args))
     assert out.returncode == 2, out.stderr
     assert "orvane-cli" in out.stderr
+
+
+def test_a_usage_error_says_what_to_type_instead(run, tmp, plan):
+    out = run("onetouch", plan, "-o", tmp / "x")
+    assert "x.dxf" in out.stderr and "--help" in out.stderr, out.stderr
+
+
+# Batches never write one file twice.
+
+@pytest.fixture(scope="module")
+def twins(tmp, plan):
+    """Two inputs of one name in different folders."""
+    for folder in ("scans/a", "scans/b"):
+        (tmp / folder).mkdir(parents=True, exist_ok=True)
+        (tmp / folder / "p.bmp").write_bytes(plan.read_bytes())
+    return [tmp / "scans/a/p.bmp", tmp / "scans/b/p.bmp"]
+
+
+def test_inputs_of_one_name_are_a_usage_error_naming_both(run, tmp, twins):
+    out = run("onetouch", *twins, "-o", tmp / "clash", "--format", "dxf")
+    assert out.returncode == 2, out.stderr
+    assert "scans/a/p.bmp" in out.stderr and "scans/b/p.bmp" in out.stderr and "--keep-tree" in out.stderr
+    assert not (tmp / "clash").exists(), "nothing is done"
+
+
+def test_one_file_given_twice_is_a_usage_error(run, tmp, plan):
+    out = run("onetouch", plan, plan, "-o", tmp / "twice", "--format", "dxf")
+    assert out.returncode == 2 and "twice" in out.stderr, out.stderr
+
+
+def test_keep_tree_mirrors_the_input_folders(run, tmp, twins):
+    out = run("onetouch", *twins, "-o", tmp / "tree", "--format", "dxf,arc", "--keep-tree")
+    assert out.returncode == 0, out.stderr
+    written = sorted(str(p.relative_to(tmp / "tree")) for p in (tmp / "tree").rglob("*") if p.is_file())
+    assert written == ["a/p.arc", "a/p.dxf", "b/p.arc", "b/p.dxf"]
+
+
+def test_double_dash_ends_the_options(run, tmp, plan):
+    (tmp / "-x.bmp").write_bytes(plan.read_bytes())
+    out = subprocess.run([run.cli, "onetouch", "-o", "dash.dxf", "--", "-x.bmp"], capture_output=True, text=True,
+                         cwd=tmp)
+    assert out.returncode == 0, out.stderr
+    assert (tmp / "dash.dxf").exists()
+
+
+def test_onetouch_takes_the_vectorising_options(run, tmp, plan):
+    out = run("onetouch", plan, "-o", tmp / "raw.asc", "--no-smooth", "--no-reduce", "--tolerance", "2")
+    assert out.returncode == 0, out.stderr
+    rows = (tmp / "raw.asc").read_text().splitlines()
+    assert rows and all(float(r.split(",")[1]).is_integer() for r in rows)
 
 
 def test_help(run):
