@@ -90,8 +90,9 @@ int Document::CanSaveVectors(Port& port) const
 int Document::SaveVectorFile(const std::filesystem::path& path, Port& port)
 {
     SetStatusText(&port, 0, "Saving...");
-    if (!ExportVectorFile(m_lines, m_image.GetWidth(), m_image.GetHeight(), path, port)) {
-        ShowMessageBox(port, MessageButtons::Ok, "Error Saving Vector File");
+    std::string why;
+    if (!ExportVectorFile(m_lines, m_image.GetWidth(), m_image.GetHeight(), path, port, &why)) {
+        showFailure(port, "Error Saving Vector File", why == "cancelled" ? std::string() : why);
         SetStatusText(&port, 0, "Error Saving Vector File");
         return 0;
     }
