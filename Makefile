@@ -1,15 +1,19 @@
 # The one entry point for people and CI.
 #   make run    set up, build, and run the main job on the bundled sample
-#   make test   set up, build, run every test; then again under ASan + UBSan
+#   make test   set up, build, run every test; then again under ASan + UBSan;
+#               then every fuzz target for 10 s
+#   make fuzz   build the fuzz targets with clang and run each for FUZZ_SECONDS
 #   make bench  build and run the benchmarks (release build)
 #   make gui    set up, build, and open the desktop program on the bundled sample
 
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
+FUZZ_DIR  ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS      ?= 2
 CMAKE_GEN := -G Ninja
 
-.PHONY: all setup build build-asan test test-fast test-asan bench run gui screenshots clean
+.PHONY: all setup build build-asan test test-fast test-asan fuzz bench run gui screenshots clean
 
 all: build
 
@@ -37,9 +41,15 @@ test-asan: build-asan
 	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
+# Each fuzz target (fuzz/) for FUZZ_SECONDS seconds, built with clang,
+# libFuzzer, ASan and UBSan in $(FUZZ_DIR); a crash fails.
+fuzz: setup
+	@FUZZ_DIR=$(FUZZ_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash fuzz/run.sh
+
 test: setup
 	$(MAKE) test-fast
 	$(MAKE) test-asan
+	$(MAKE) fuzz FUZZ_SECONDS=10
 
 bench: setup build
 	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
@@ -56,4 +66,4 @@ screenshots: setup build
 	@bash tools/screenshots.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) out
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) out
