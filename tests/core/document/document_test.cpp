@@ -5,13 +5,7 @@
 #include "commands/processing_commands.h"
 #include "image/bmp_file.h"
 #include "support/recording_port.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
+#include "support/scratch_dir.h"
 
 namespace orvane {
 namespace {
@@ -19,31 +13,18 @@ namespace {
 namespace fs = std::filesystem;
 using Answer = MessageAnswer;
 
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public test::ScratchDir {
 protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() /
-                ("orvane_document_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    /// A 24-bit BMP file of width x height pixels, pure red, saved at `name`.
-    fs::path redBmp(const std::string& name, int width = 2, int height = 2)
+    /// A pure red 2 x 2 24-bit BMP file saved as `name`.
+    fs::path redBmp(const std::string& name)
     {
         CBitmapImage image;
-        image.Create(width, height, 24);
-        for (int y = 1; y <= height; ++y)
-            for (int x = 1; x <= width; ++x)
-                image.SetPixelColor(x, y, 255, 0, 0);
-        const fs::path path = m_dir / name;
-        EXPECT_EQ(WriteBmpFile(image, path), 1);
-        return path;
+        image.Create(2, 2, 24);
+        for (int k = 0; k < 4; ++k)
+            image.SetPixelColor(1 + k % 2, 1 + k / 2, 255, 0, 0);
+        EXPECT_EQ(WriteBmpFile(image, dir / name), 1);
+        return dir / name;
     }
-
     static PointList twoPoints(double x0, double y0, double x1, double y1)
     {
         PointList p;
@@ -51,80 +32,67 @@ protected:
         p.append(x1, y1);
         return p;
     }
-
-    fs::path m_dir;
     RecordingPort m_port;
     Document m_doc;
 };
 
-TEST_F(DocumentTest, OpeningABmpReadsItWithoutMarkingAnythingOrCountingHistograms)
+TEST_F(DocumentTest, OpeningABmpCountsNoHistogramUntilAskedAndMaximaOnlyGrow)
 {
     ASSERT_EQ(m_doc.OnOpenDocument(redBmp("red.bmp"), m_port), OpenResult::Read);
     EXPECT_EQ(m_port.statusTexts(), (std::vector<std::string>{"Working...", "Ready"}));
     EXPECT_EQ(m_doc.m_image.GetWidth(), 2);
     EXPECT_EQ(m_doc.GetFileName(), "red.bmp");
     EXPECT_FALSE(m_doc.IsModified());
-    EXPECT_EQ(m_doc.m_nMaxCount, -1) << "loading does not count the histograms";
-    EXPECT_EQ(m_doc.m_histRed[255], 0);
+    EXPECT_EQ(std::pair(m_doc.m_nMaxCount, m_doc.m_histRed[255]), std::pair(-1, 0)) << "not counted on loading";
+
+    m_doc.UpdateHistogram();
+    EXPECT_EQ((std::vector{m_doc.m_histRed[255], m_doc.m_histRed[0], m_doc.m_histGreen[0], m_doc.m_histBlue[0]}),
+              (std::vector{4, 0, 4, 4}));
+    EXPECT_EQ((std::vector{m_doc.m_nMaxRed, m_doc.m_nMaxGreen, m_doc.m_nMaxBlue, m_doc.m_nMaxCount}),
+              (std::vector{4, 4, 4, 4}));
+    m_doc.m_image.SetPixelColor(1, 1, 0, 0, 255);
+    m_doc.m_image.SetPixelColor(2, 1, 0, 9, 0);
+    m_doc.UpdateHistogram();
+    EXPECT_EQ(std::pair(m_doc.m_histRed[255], m_doc.m_histGreen[0]), std::pair(2, 3));
+    EXPECT_EQ(std::pair(m_doc.m_nMaxRed, m_doc.m_nMaxCount), std::pair(4, 4)) << "kept from the earlier count";
 }
 
 TEST_F(DocumentTest, ARejectedFileLeavesAnEmptyDocumentAndAMissingOneNone)
 {
-    const fs::path junk = m_dir / "junk.bmp";
-    std::ofstream(junk) << "not a bitmap at all";
-    EXPECT_EQ(m_doc.OnOpenDocument(junk, m_port), OpenResult::Rejected);
+    test::spit(dir / "junk.bmp", "not a bitmap at all");
+    EXPECT_EQ(m_doc.OnOpenDocument(dir / "junk.bmp", m_port), OpenResult::Rejected);
     EXPECT_TRUE(m_doc.m_image.IsEmpty());
     EXPECT_EQ(m_port.messages(), std::vector<std::string>{kLoadBitmapError});
     EXPECT_EQ(m_port.lastStatus(), "Error Loading Bitmap File");
 
     m_port.clear();
-    EXPECT_EQ(m_doc.OnOpenDocument(m_dir / "missing.bmp", m_port), OpenResult::CannotOpen);
+    EXPECT_EQ(m_doc.OnOpenDocument(dir / "missing.bmp", m_port), OpenResult::CannotOpen);
     ASSERT_EQ(m_port.messages().size(), 1u);
     EXPECT_NE(m_port.messages()[0].find("missing.bmp"), std::string::npos) << "names the file";
-    EXPECT_EQ(m_doc.OnOpenDocument(m_dir, m_port), OpenResult::CannotOpen) << "a folder";
+    EXPECT_EQ(m_doc.OnOpenDocument(dir, m_port), OpenResult::CannotOpen) << "a folder";
 }
 
 TEST_F(DocumentTest, SavingWritesTheImageAndRefusesWhenThereIsNone)
 {
-    EXPECT_EQ(m_doc.OnSaveDocument(m_dir / "empty.bmp", m_port), 0);
+    EXPECT_EQ(m_doc.OnSaveDocument(dir / "empty.bmp", m_port), 0);
     ASSERT_EQ(m_port.messages().size(), 1u);
     EXPECT_EQ(m_port.messages()[0].rfind("Error Saving Bitmap File", 0), 0u);
     EXPECT_EQ(m_port.lastStatus(), "Error Saving Bitmap File");
-    EXPECT_FALSE(fs::exists(m_dir / "empty.bmp"));
+    EXPECT_FALSE(fs::exists(dir / "empty.bmp"));
 
     m_doc.OnOpenDocument(redBmp("red.bmp"), m_port);
     m_doc.SetModifiedFlag();
     m_port.clear();
-    ASSERT_EQ(m_doc.OnSaveDocument(m_dir / "copy.bmp", m_port), 1);
+    ASSERT_EQ(m_doc.OnSaveDocument(dir / "copy.bmp", m_port), 1);
     EXPECT_EQ(m_port.statusTexts(), (std::vector<std::string>{"Saving...", "Ready"}));
     EXPECT_FALSE(m_doc.IsModified());
-    EXPECT_EQ(m_doc.GetPathName(), m_dir / "copy.bmp");
-    EXPECT_EQ(fs::file_size(m_dir / "copy.bmp"), fs::file_size(m_dir / "red.bmp"));
+    EXPECT_EQ(m_doc.GetPathName(), dir / "copy.bmp");
+    EXPECT_EQ(fs::file_size(dir / "copy.bmp"), fs::file_size(dir / "red.bmp"));
 
     m_doc.SetModifiedFlag();
-    EXPECT_EQ(m_doc.OnSaveDocument(m_dir / "no" / "such" / "folder.bmp", m_port), 0);
+    EXPECT_EQ(m_doc.OnSaveDocument(dir / "no" / "such" / "folder.bmp", m_port), 0);
     EXPECT_TRUE(m_doc.IsModified()) << "a failed save keeps the image marked";
-    EXPECT_EQ(m_doc.GetPathName(), m_dir / "copy.bmp");
-}
-
-TEST_F(DocumentTest, HistogramMaximaOnlyGrow)
-{
-    m_doc.OnOpenDocument(redBmp("red.bmp"), m_port);
-    m_doc.UpdateHistogram();
-    EXPECT_EQ(m_doc.m_histRed[255], 4);
-    EXPECT_EQ(m_doc.m_histRed[0], 0);
-    EXPECT_EQ(m_doc.m_histGreen[0], 4);
-    EXPECT_EQ(m_doc.m_histBlue[0], 4);
-    EXPECT_EQ((std::vector{m_doc.m_nMaxRed, m_doc.m_nMaxGreen, m_doc.m_nMaxBlue, m_doc.m_nMaxCount}),
-              (std::vector{4, 4, 4, 4}));
-
-    m_doc.m_image.SetPixelColor(1, 1, 0, 0, 255);
-    m_doc.m_image.SetPixelColor(2, 1, 0, 9, 0);
-    m_doc.UpdateHistogram();
-    EXPECT_EQ(m_doc.m_histRed[255], 2);
-    EXPECT_EQ(m_doc.m_histGreen[0], 3);
-    EXPECT_EQ(m_doc.m_nMaxRed, 4) << "kept from the earlier count";
-    EXPECT_EQ(m_doc.m_nMaxCount, 4);
+    EXPECT_EQ(m_doc.GetPathName(), dir / "copy.bmp");
 }
 
 TEST_F(DocumentTest, VectorFilesSaveClearTheChangedFlagAndReadAfterKeptLines)
@@ -135,7 +103,7 @@ TEST_F(DocumentTest, VectorFilesSaveClearTheChangedFlagAndReadAfterKeptLines)
     m_doc.m_lines.AddLine(twoPoints(1, 2, 3, 4));
     m_doc.SetVectorsChanged();
     m_port.clear();
-    const fs::path arc = m_dir / "lines.arc";
+    const fs::path arc = dir / "lines.arc";
     ASSERT_EQ(m_doc.SaveVectorFile(arc, m_port), 1);
     EXPECT_FALSE(m_doc.VectorsChanged());
     EXPECT_EQ(m_port.statusTexts(), (std::vector<std::string>{"Saving...", "Ready"}));
@@ -154,12 +122,12 @@ TEST_F(DocumentTest, VectorFilesSaveClearTheChangedFlagAndReadAfterKeptLines)
     EXPECT_FALSE(m_doc.VectorsChanged()) << "the store now equals the file";
 
     m_port.clear();
-    EXPECT_EQ(m_doc.SaveVectorFile(m_dir / "missing" / "lines.dxf", m_port), 0);
+    EXPECT_EQ(m_doc.SaveVectorFile(dir / "missing" / "lines.dxf", m_port), 0);
     EXPECT_EQ(m_port.messages().back().rfind("Error Saving Vector File\n", 0), 0u);
     EXPECT_NE(m_port.messages().back().find("does not exist"), std::string::npos) << "says why";
     EXPECT_EQ(m_port.lastStatus(), "Error Saving Vector File");
     m_port.clear();
-    EXPECT_EQ(m_doc.OpenVectorFile(m_dir / "missing.arc", m_port), 0);
+    EXPECT_EQ(m_doc.OpenVectorFile(dir / "missing.arc", m_port), 0);
     EXPECT_EQ(m_port.messages(), (std::vector<std::string>{"Unable to open file!", "Error Opening Vector File"}));
 }
 
@@ -221,15 +189,6 @@ TEST_F(DocumentTest, APixelSnapshotHoldsJustThePixelsBytes)
     EXPECT_TRUE(m_doc.TakePixelSnapshot(0, 1).pixels.empty()) << "outside the image there is nothing to keep";
 }
 
-TEST_F(DocumentTest, CommandOutcomesMarkTheImageAndTheLines)
-{
-    m_doc.ApplyOutcome(CommandOutcome{true, false, false, true});
-    EXPECT_FALSE(m_doc.IsModified());
-    EXPECT_TRUE(m_doc.VectorsChanged());
-    m_doc.ApplyOutcome(CommandOutcome{true, true, true, false});
-    EXPECT_TRUE(m_doc.IsModified());
-}
-
 TEST_F(DocumentTest, ClosingAsksAboutTheImageThenTheLines)
 {
     int imageSaves = 0, vectorSaves = 0;
@@ -237,12 +196,14 @@ TEST_F(DocumentTest, ClosingAsksAboutTheImageThenTheLines)
     const SaveActions actions{[&] { ++imageSaves; return saveSucceeds; },
                               [&] { ++vectorSaves; return saveSucceeds; }};
 
+    // A command that changed the image but asked not to mark it (One-Touch
+    // retaining the original) leaves nothing to save.
+    m_doc.ApplyOutcome(CommandOutcome{true, true, false, false});
     EXPECT_EQ(m_doc.SaveModified(m_port, "a.bmp", actions), CloseAnswer::Close);
     EXPECT_TRUE(m_port.messages().empty()) << "nothing changed, nothing asked";
 
     m_doc.m_lines.AddLine(twoPoints(0, 0, 1, 1));
-    m_doc.SetVectorsChanged();
-    m_doc.SetModifiedFlag();
+    m_doc.ApplyOutcome(CommandOutcome{true, false, true, true});
     struct Case {
         std::vector<Answer> answers;
         CloseAnswer result;

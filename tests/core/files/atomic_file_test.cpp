@@ -1,12 +1,9 @@
 // Files that appear whole or not at all, with the system's reason when not.
 #include "files/atomic_file.h"
 
-#include <gtest/gtest.h>
+#include "support/scratch_dir.h"
 
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <sys/resource.h>
 
@@ -14,31 +11,14 @@ namespace orvane {
 namespace {
 
 namespace fs = std::filesystem;
+using test::slurp;
 
-class AtomicFileTest : public ::testing::Test {
+class AtomicFileTest : public test::ScratchDir {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() /
-              ("orvane-atomic-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    static std::string slurp(const fs::path& p)
-    {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::size_t entries() const { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); }
     static bool write(const fs::path& target, const std::string& text, std::string* error = nullptr)
     {
         return WriteFileAtomically(target, [&](std::ostream& o) { return bool(o << text); }, error);
     }
-    fs::path dir;
 };
 
 TEST_F(AtomicFileTest, ReplacesTheTargetOnlyWhenTheWriterSucceeds)
@@ -52,18 +32,18 @@ TEST_F(AtomicFileTest, ReplacesTheTargetOnlyWhenTheWriterSucceeds)
         target, [](std::ostream& o) { o << "half"; return false; }, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(slurp(target), "first");
-    EXPECT_EQ(entries(), 1u) << "the temporary file must be removed";
+    EXPECT_EQ(fileCount(), 1u) << "the temporary file must be removed";
 
     ASSERT_TRUE(write(target, "second"));
     EXPECT_EQ(slurp(target), "second");
-    EXPECT_EQ(entries(), 1u);
+    EXPECT_EQ(fileCount(), 1u);
     EXPECT_LT(TemporaryPathBeside(dir / (std::string(248, 'n') + ".bmp")).filename().string().size(), 64u);
 }
 
 TEST_F(AtomicFileTest, ReplacesSeveralFilesAsOneStep)
 {
     const fs::path mid = dir / "a.mid", mif = dir / "a.mif";
-    std::ofstream(mid) << "old mid";
+    test::spit(mid, "old mid");
     auto commit = [&](std::string* error) {
         AtomicFile first(mid), second(mif);
         first.Write("new mid");
@@ -79,13 +59,13 @@ TEST_F(AtomicFileTest, ReplacesSeveralFilesAsOneStep)
     EXPECT_FALSE(commit(&error));
     EXPECT_NE(error.find("folder"), std::string::npos) << error;
     EXPECT_EQ(slurp(mid), "old mid");
-    EXPECT_EQ(entries(), 2u) << "no temporary file is left behind";
+    EXPECT_EQ(fileCount(), 2u) << "no temporary file is left behind";
 
     fs::remove_all(mif);
     EXPECT_TRUE(commit(&error));
     EXPECT_EQ(slurp(mid), "new mid");
     EXPECT_EQ(slurp(mif), "new mif");
-    EXPECT_EQ(entries(), 2u) << "no backup is left behind";
+    EXPECT_EQ(fileCount(), 2u) << "no backup is left behind";
 }
 
 TEST_F(AtomicFileTest, SaysWhyAFileCannotBeWritten)
@@ -94,7 +74,7 @@ TEST_F(AtomicFileTest, SaysWhyAFileCannotBeWritten)
         fs::path target;
         std::string reason;
     };
-    std::ofstream(dir / "plain") << "a file, not a folder";
+    test::spit(dir / "plain", "a file, not a folder");
     const Case cases[] = {
         {dir / "missing" / "x.bmp", "does not exist"},
         {dir / "plain" / "x.bmp", "is not a folder"},
@@ -122,7 +102,7 @@ TEST_F(AtomicFileTest, SaysWhyAFileCannotBeWritten)
     EXPECT_FALSE(written);
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
     EXPECT_EQ(slurp(target), "old");
-    EXPECT_EQ(entries(), 2u);
+    EXPECT_EQ(fileCount(), 2u);
 }
 
 } // namespace

@@ -3,12 +3,11 @@
 
 #include "format_test_support.h"
 #include "formats/export_driver.h"
-#include "support/recording_port.h"
 
 namespace orvane {
 namespace {
 
-using test::addLine;
+using V = std::vector<std::pair<double, double>>;
 
 class ArcReaderTest : public test::ScratchDir {
 protected:
@@ -17,9 +16,9 @@ protected:
         test::spit(dir / name, text);
         return ReadVectorFile(store, dir / name, port, &why);
     }
-    std::vector<std::pair<double, double>> vertices(int index) const
+    V vertices(int index) const
     {
-        std::vector<std::pair<double, double>> out;
+        V out;
         for (const VectorNode& n : store.line(index).m_nodes)
             out.emplace_back(n.m_dX, n.m_dY);
         return out;
@@ -29,17 +28,22 @@ protected:
     std::string why;
 };
 
-using V = std::vector<std::pair<double, double>>;
-
-TEST_F(ArcReaderTest, ReadsPolylinesAndTheTrailingEnd)
+// The closing END reads as one more, empty line with the last id; lines
+// read keep their own ids and leave the id counter alone.
+TEST_F(ArcReaderTest, ReadsBackWhatWeWriteWithTheTrailingEnd)
 {
-    ASSERT_EQ(read("7\n10.00,20.00\n13.50,20.00\nEND\nEND"), 1);
-    ASSERT_EQ(store.GetLineCount(), 2);
-    EXPECT_EQ(store.line(0).m_nId, 7);
-    EXPECT_EQ(vertices(0), (V{{10, 20}, {13.5, 20}}));
-    EXPECT_EQ(store.line(1).m_nId, 7);
-    EXPECT_TRUE(store.line(1).m_nodes.empty());
-    EXPECT_EQ(store.m_nLastLineId, 0) << "lines read keep their own ids";
+    CLineStore original;
+    test::addLine(original, 3, {{0.5, 1.25}, {100, 200}, {7, 8}});
+    test::addLine(original, 4, {});
+    test::addLine(original, 9, {{2, 3}});
+    ASSERT_EQ(ExportVectorFile(original, 10, 10, dir / "round.arc", port), 1);
+    ASSERT_EQ(ReadVectorFile(store, dir / "round.arc", port), 1);
+    ASSERT_EQ(store.GetLineCount(), 3);
+    EXPECT_EQ(test::ids(store), (std::vector<int>{3, 9, 9}));
+    EXPECT_EQ(vertices(0), (V{{0.5, 1.25}, {100, 200}, {7, 8}}));
+    EXPECT_EQ(vertices(1), (V{{2, 3}}));
+    EXPECT_TRUE(store.line(2).m_nodes.empty());
+    EXPECT_EQ(store.m_nLastLineId, 0);
 }
 
 TEST_F(ArcReaderTest, ReadsNumbersLeniently)
@@ -52,14 +56,11 @@ TEST_F(ArcReaderTest, ReadsNumbersLeniently)
                    "+-5\nEND\n"
                    "9\n1,1\n"), 1); // the last polyline has no END and is dropped
     ASSERT_EQ(store.GetLineCount(), 6);
-    EXPECT_EQ(store.line(0).m_nId, 5);
     EXPECT_EQ(vertices(0), (V{{12, 5}, {3.25, 7.5}, {1, 2}, {-45, 2}, {0, 0}})) << "too small for a double is 0";
-    EXPECT_EQ(store.line(1).m_nId, 0) << "ID 7 has no leading number";
     EXPECT_EQ(vertices(1), (V{{0, 0}}));
-    EXPECT_EQ(store.line(2).m_nId, 0) << "lower-case end is an id line";
-    EXPECT_EQ(store.line(3).m_nId, 2) << "two id lines: the second wins";
-    EXPECT_EQ(store.line(4).m_nId, 0) << ",5 is an id line without a number";
-    EXPECT_EQ(store.line(5).m_nId, 0) << "+-5 has no leading number";
+    // ID 7 and +-5 have no leading number, lower-case end is an id line, of
+    // two id lines the second wins, and ,5 is an id line without a number.
+    EXPECT_EQ(test::ids(store), (std::vector<int>{5, 0, 0, 2, 0, 0}));
     ASSERT_EQ(port.messages().size(), 1u) << "the lines read only in part are reported";
     EXPECT_NE(port.messages()[0].find("the first is line 4."), std::string::npos) << port.messages()[0];
 }
@@ -72,7 +73,6 @@ TEST_F(ArcReaderTest, ReportsEveryLineReadOnlyInPartAndRefusesImmeasurableLines)
     EXPECT_EQ(port.messages(), std::vector<std::string>{"in.arc: 3 lines could not be read as an id or as a vertex "
                                                         "\"x,y\" and were read only as far as they made sense; the "
                                                         "first is line 3."});
-
     port.clear();
     store.DeleteAllLines();
     ASSERT_EQ(read("1\n1,2\nEND\n"), 1);
@@ -85,11 +85,11 @@ TEST_F(ArcReaderTest, ReportsEveryLineReadOnlyInPartAndRefusesImmeasurableLines)
 
 TEST_F(ArcReaderTest, AMalformedVertexFailsWithoutTouchingTheLinesAlreadyHeld)
 {
-    addLine(store, 42, {{1, 1}, {2, 2}});
-    for (const char* bad : {"1\n1,1\nEND\n2\n5,\nEND\n", "1\nnan,1\nEND\n", "1\n1,inf\nEND\n", "1\n1e999,1\nEND\n", "1\n1,-1234567e400\nEND\n"}) {
+    test::addLine(store, 42, {{1, 1}, {2, 2}});
+    for (const char* bad : {"1\n1,1\nEND\n2\n5,\nEND\n", "1\nnan,1\nEND\n", "1\n1,inf\nEND\n", "1\n1e999,1\nEND\n",
+                            "1\n1,-1234567e400\nEND\n"}) {
         EXPECT_EQ(read(bad), 0) << bad;
-        ASSERT_EQ(store.GetLineCount(), 1) << bad;
-        EXPECT_EQ(store.line(0).m_nId, 42);
+        EXPECT_EQ(test::ids(store), std::vector<int>{42}) << bad;
         EXPECT_FALSE(why.empty());
     }
     EXPECT_TRUE(port.messages().empty());
@@ -103,23 +103,6 @@ TEST_F(ArcReaderTest, OtherFilesAndMissingFiles)
     EXPECT_EQ(ReadVectorFile(store, dir / "noextension", port), 0);
     EXPECT_EQ(ReadVectorFile(store, "", port), 0);
     EXPECT_EQ(port.messages(), (std::vector<std::string>{"Unable to open file!", "File extension not sepecified!"}));
-}
-
-TEST_F(ArcReaderTest, ReadsBackWhatWeWrite)
-{
-    CLineStore original;
-    addLine(original, 3, {{0.5, 1.25}, {100, 200}, {7, 8}});
-    addLine(original, 4, {});
-    addLine(original, 9, {{2, 3}});
-    ASSERT_EQ(ExportVectorFile(original, 10, 10, dir / "round.arc", port), 1);
-    ASSERT_EQ(ReadVectorFile(store, dir / "round.arc", port), 1);
-    ASSERT_EQ(store.GetLineCount(), 3) << "the two written lines and the closing END's empty line";
-    EXPECT_EQ(store.line(0).m_nId, 3);
-    EXPECT_EQ(vertices(0), (V{{0.5, 1.25}, {100, 200}, {7, 8}}));
-    EXPECT_EQ(store.line(1).m_nId, 9);
-    EXPECT_EQ(vertices(1), (V{{2, 3}}));
-    EXPECT_EQ(store.line(2).m_nId, 9);
-    EXPECT_TRUE(store.line(2).m_nodes.empty());
 }
 
 } // namespace

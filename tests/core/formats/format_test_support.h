@@ -1,16 +1,12 @@
 // Shared helpers of the vector file tests: stores built from coordinate
-// lists, a scratch folder, and whole-file reads.
+// lists and readable CR LF expectations, beside the scratch folder.
 #pragma once
 
+#include "support/recording_port.h"
+#include "support/scratch_dir.h"
 #include "vector/line_store.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <sstream>
-#include <string>
 #include <utility>
 
 namespace orvane::test {
@@ -25,20 +21,15 @@ inline void addLine(CLineStore& store, int id, Vertices vertices)
     store.AddLineWithId(id, points);
 }
 
-inline std::string slurp(const std::filesystem::path& path)
+inline std::vector<int> ids(const CLineStore& store)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    std::vector<int> out;
+    for (const auto& line : store.lines())
+        out.push_back(line->m_nId);
+    return out;
 }
 
-inline void spit(const std::filesystem::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-/// "a\nb" with every line end turned into CR LF, for readable expectations.
+/// "a\nb" with every line end turned into CR LF.
 inline std::string crlf(const std::string& text)
 {
     std::string out;
@@ -49,24 +40,5 @@ inline std::string crlf(const std::string& text)
     }
     return out;
 }
-
-/// A fresh folder per test, removed afterwards.
-class ScratchDir : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("orvane-") + info->test_suite_name() + "-" + info->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::size_t fileCount() const
-    {
-        return std::size_t(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()));
-    }
-    std::filesystem::path dir;
-};
 
 } // namespace orvane::test

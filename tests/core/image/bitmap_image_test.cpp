@@ -32,9 +32,8 @@ std::vector<RGBQUAD> ramp(int n, bool grey = false)
 TEST(RowStride, PadsEveryDepthToFourBytes)
 {
     struct Case { int width, bits; std::uint64_t stride; };
-    for (Case c : {Case{1, 24, 4}, Case{2, 24, 8}, Case{3, 24, 12}, Case{5, 24, 16}, Case{1, 8, 4}, Case{4, 8, 4},
-                   Case{5, 8, 8}, Case{8, 4, 4}, Case{9, 4, 8}, Case{1, 4, 4}, Case{32, 1, 4}, Case{33, 1, 8},
-                   Case{9, 1, 4}, Case{1, 1, 4}})
+    for (Case c : {Case{1, 24, 4}, Case{5, 24, 16}, Case{4, 8, 4}, Case{5, 8, 8}, Case{8, 4, 4}, Case{9, 4, 8},
+                   Case{1, 1, 4}, Case{32, 1, 4}, Case{33, 1, 8}})
         EXPECT_EQ(RowStride(c.width, c.bits), c.stride) << c.width << "x" << c.bits;
 }
 

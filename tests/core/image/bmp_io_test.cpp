@@ -2,14 +2,12 @@
 // damaged or hostile files.
 #include "image/bitmap_image.h"
 
-#include "image/bmp_file.h"
+#include "support/drawings.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
-#include <filesystem>
-#include <random>
 #include <sstream>
 
 namespace orvane {
@@ -78,24 +76,6 @@ int readFrom(CBitmapImage& image, const std::string& bytes)
     return image.Read(in);
 }
 
-/// An image of any depth filled with pseudo-random pixels.
-CBitmapImage randomImage(int width, int height, int bits, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::vector<RGBQUAD> table(bits <= 8 ? 1u << bits : 0);
-    for (std::size_t i = 0; i < table.size(); ++i)
-        table[i] = RGBQUAD{std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7), 0};
-    CBitmapImage image;
-    EXPECT_EQ(image.Create(width, height, bits, table), 1);
-    for (int y = 1; y <= height; ++y)
-        for (int x = 1; x <= width; ++x) {
-            const RGBQUAD c = bits == 24 ? RGBQUAD{std::uint8_t(rng()), std::uint8_t(rng()), std::uint8_t(rng())}
-                                         : table[rng() % table.size()];
-            EXPECT_EQ(image.SetPixelColor(x, y, c.rgbRed, c.rgbGreen, c.rgbBlue), 1);
-        }
-    return image;
-}
-
 TEST(BmpWrite, HeaderOffsetsAndSizesForEachDepth)
 {
     struct Case { int width, height, bits; std::uint32_t offBits, pixelBytes; };
@@ -117,7 +97,7 @@ TEST(BmpReadWrite, RoundTripsOfAllFourDepthsAreBitExact)
     for (int bits : {1, 4, 8, 24})
         for (int width : {1, 2, 3, 5, 8, 9, 17, 31}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, width " << width);
-            CBitmapImage image = randomImage(width, 3, bits, unsigned(width * 100 + bits));
+            CBitmapImage image = test::RandomImage(width, 3, bits, unsigned(width * 100 + bits));
             const std::string file = written(image);
             CBitmapImage back;
             ASSERT_EQ(readFrom(back, file), 1);
@@ -228,7 +208,7 @@ TEST(BmpRead, SidesAboveTheLimitAreRefused)
 TEST(BmpRead, EveryTruncationOfAValidFileIsRefused)
 {
     for (int bits : {1, 4, 8, 24}) {
-        const std::string file = written(randomImage(5, 3, bits, 7));
+        const std::string file = written(test::RandomImage(5, 3, bits, 7));
         CBitmapImage image;
         ASSERT_EQ(readFrom(image, file), 1);
         for (std::size_t length = 0; length < file.size(); ++length) {
@@ -253,7 +233,7 @@ struct FullDisk : std::streambuf {
 
 TEST(BmpWrite, ReportsAFailingStream)
 {
-    CBitmapImage image = randomImage(7, 4, 8, 3); // 1078 + 32 bytes
+    CBitmapImage image = test::RandomImage(7, 4, 8, 3); // 1078 + 32 bytes
     for (std::size_t capacity : {0, 10, 14, 100, 1078, 1078 + 31, 1078 + 32}) {
         FullDisk disk(capacity);
         std::ostream out(&disk);
@@ -261,25 +241,6 @@ TEST(BmpWrite, ReportsAFailingStream)
     }
     std::ostringstream sink;
     EXPECT_EQ(CBitmapImage().Write(sink), 0) << "no image, nothing to write";
-}
-
-// Replacing the file through a temporary one is the port's atomic file,
-// tested with the port; here the image goes through it and back.
-TEST(BmpFile, WritesAndReadsThroughTheFileSystem)
-{
-    const std::filesystem::path dir = std::filesystem::temp_directory_path(), target = dir / "orvane-bmp-test.bmp";
-    CBitmapImage image = randomImage(6, 5, 24, 11), back;
-    ASSERT_EQ(WriteBmpFile(image, target), 1);
-    ASSERT_EQ(ReadBmpFile(back, target), 1);
-    EXPECT_EQ(std::memcmp(back.GetBits(), image.GetBits(), image.GetBitsSize()), 0);
-    std::string error;
-    EXPECT_EQ(WriteBmpFile(CBitmapImage(), target, &error), 0);
-    EXPECT_EQ(WriteBmpFile(image, dir / "orvane-no-such-folder" / "x.bmp", &error), 0);
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(ReadBmpFile(back, target), 1) << "the old file is untouched";
-    std::filesystem::remove(target);
-    EXPECT_EQ(ReadBmpFile(back, target), 0);
-    EXPECT_TRUE(back.IsEmpty());
 }
 
 } // namespace

@@ -11,20 +11,16 @@ namespace {
 TEST(PixelGrid, MakesEveryCellAddressableAndAllowsEmptyGrids)
 {
     RecordingPort port;
-    PixelGridPtr grid = NewPixelGrid(port, 5, 7);
-    ASSERT_TRUE(grid);
-    EXPECT_EQ(std::tuple(grid->info->rows, grid->info->cols, grid->info->spare1, grid->info->spare2),
-              std::tuple(5, 7, 0, 0));
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 7; ++c)
-            grid->data[r][c] = std::uint8_t(r * 10 + c);
-    EXPECT_EQ(grid->data[4][6], 46);
-    FreePixelGrid(grid);
-    EXPECT_FALSE(grid);
-    for (auto [rows, cols] : {std::pair{0, 0}, {4, 0}}) {
-        PixelGridPtr empty = NewPixelGrid(port, rows, cols);
-        ASSERT_TRUE(empty);
-        EXPECT_EQ(std::pair(empty->info->rows, empty->info->cols), std::pair(rows, cols));
+    for (auto [rows, cols] : {std::pair{5, 7}, {0, 0}, {4, 0}}) {
+        PixelGridPtr grid = NewPixelGrid(port, rows, cols);
+        ASSERT_TRUE(grid);
+        EXPECT_EQ(std::tuple(grid->info->rows, grid->info->cols, grid->info->spare1, grid->info->spare2),
+                  std::tuple(rows, cols, 0, 0));
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
+                grid->data[r][c] = std::uint8_t(r * 10 + c); // the sanitizer build checks every cell
+        FreePixelGrid(grid);
+        EXPECT_FALSE(grid);
     }
     EXPECT_TRUE(port.messages().empty());
 }

@@ -1,7 +1,7 @@
 #include "processing/grey_scale.h"
 
-#include "image/bitmap_image.h"
-#include "support/recording_port.h"
+#include "support/drawings.h"
+#include "support/progress_check.h"
 
 #include <gtest/gtest.h>
 
@@ -10,17 +10,17 @@
 namespace orvane {
 namespace {
 
-using Texts = std::vector<std::string>;
+using test::ShowedProgress;
 
-/// A one-row 24-bit image of the given (r, g, b) pixels, converted; the
-/// grey levels it gets (each pixel must come out grey).
-std::vector<int> greyOf(std::vector<std::array<int, 3>> colours, RecordingPort& port)
+/// Converts a one-row 24-bit image of these (r, g, b) pixels; the grey
+/// levels it gets (each pixel must come out grey).
+std::vector<int> greyOf(const std::vector<std::array<int, 3>>& colours)
 {
     CBitmapImage image;
     image.Create(int(colours.size()), 1, 24);
     for (int x = 1; x <= int(colours.size()); ++x)
-        image.SetPixelColor(x, 1, std::uint8_t(colours[x - 1][0]), std::uint8_t(colours[x - 1][1]),
-                            std::uint8_t(colours[x - 1][2]));
+        image.SetPixelColor(x, 1, colours[x - 1][0], colours[x - 1][1], colours[x - 1][2]);
+    SilentPort port;
     EXPECT_EQ(ConvertToGreyScale(image, port), 1);
     std::vector<int> levels;
     for (int x = 1; x <= int(colours.size()); ++x) {
@@ -34,16 +34,15 @@ std::vector<int> greyOf(std::vector<std::array<int, 3>> colours, RecordingPort& 
 
 TEST(GreyScaleTest, LevelsOfDirectColourAndTheGreyRamp)
 {
-    RecordingPort port;
     EXPECT_EQ(greyOf({{255, 255, 255}, {1, 1, 1}, {128, 128, 128}, {254, 254, 254}, {255, 0, 0}, {0, 255, 0},
-                      {0, 0, 255}, {127, 127, 127}, {126, 126, 126}},
-                     port),
+                      {0, 0, 255}, {127, 127, 127}, {126, 126, 126}}),
               (std::vector<int>{255, 0, 127, 253, 76, 149, 29, 126, 126}));
-    // The 8-bit ramp: every level stays or loses one, 65 of them lose one.
+    // The weighted sum is truncated: on the 8-bit ramp every level stays or
+    // loses one, and exactly 65 of them lose one.
     std::vector<std::array<int, 3>> ramp;
     for (int v = 0; v < 256; ++v)
         ramp.push_back({v, v, v});
-    const std::vector<int> levels = greyOf(ramp, port);
+    const std::vector<int> levels = greyOf(ramp);
     int lower = 0;
     for (int v = 0; v < 256; ++v) {
         EXPECT_TRUE(levels[v] == v || levels[v] == v - 1) << v;
@@ -70,8 +69,7 @@ TEST(GreyScaleTest, PaletteImageBecomesGreyRamp)
     for (int i = 0; i < 256; ++i)
         ASSERT_TRUE(ramp[i].rgbRed == i && ramp[i].rgbGreen == i && ramp[i].rgbBlue == i) << i;
     EXPECT_EQ(ramp[2].rgbReserved, 7);
-    EXPECT_EQ(port.positions(), std::vector<int>({1, 2}));
-    EXPECT_EQ(port.progressTexts(), Texts({"Grey Scale", "Working..."}));
+    EXPECT_TRUE(ShowedProgress(port, {"Grey Scale", 2, {"Working..."}, {1, 2}}));
 }
 
 TEST(GreyScaleTest, RefusesShallowImagesAndEmptyOnes)
@@ -81,7 +79,7 @@ TEST(GreyScaleTest, RefusesShallowImagesAndEmptyOnes)
     const std::vector<std::uint8_t> before(image.GetBits(), image.GetBits() + image.GetBitsSize());
     RecordingPort port;
     EXPECT_EQ(ConvertToGreyScale(image, port), 0);
-    EXPECT_EQ(port.messages(), Texts({"Image depth must be greater than 8 bits."}));
+    EXPECT_EQ(port.messages(), std::vector<std::string>{"Image depth must be greater than 8 bits."});
     EXPECT_EQ(std::vector<std::uint8_t>(image.GetBits(), image.GetBits() + image.GetBitsSize()), before);
     CBitmapImage empty;
     RecordingPort none;
@@ -93,11 +91,9 @@ TEST(GreyScaleTest, RefusesShallowImagesAndEmptyOnes)
 // their colour; an 8-bit image still gets the ramp.
 TEST(GreyScaleTest, CancelKeepsConvertedRows)
 {
-    CBitmapImage image;
-    image.Create(2, 4, 24);
+    CBitmapImage image = test::FromText({"##", "##", "##", "##"});
     for (int y = 1; y <= 4; ++y)
-        for (int x = 1; x <= 2; ++x)
-            image.SetPixelColor(x, y, 255, 0, 0);
+        image.SetPixelColor(1, y, 255, 0, 0);
     RecordingPort port;
     port.cancelFromCheck(3);
     EXPECT_EQ(ConvertToGreyScale(image, port), 1);
@@ -106,8 +102,7 @@ TEST(GreyScaleTest, CancelKeepsConvertedRows)
         image.GetPixelColor(1, y, r, g, b);
         EXPECT_EQ(r, y <= 2 ? 76 : 255) << y;
     }
-    EXPECT_EQ(port.positions(), std::vector<int>({1, 2}));
-    EXPECT_EQ(port.events().back().kind, PortEvent::Kind::ProgressClose);
+    EXPECT_TRUE(ShowedProgress(port, {"Grey Scale", 4, {"Working..."}, {1, 2}}));
 
     CBitmapImage palette;
     palette.Create(2, 3, 8, std::vector<RGBQUAD>(256, RGBQUAD{0, 0, 255, 0}));

@@ -1,99 +1,7 @@
-// Small generated pictures for the processing tests.
+// Generated pictures and a stroke check for the processing tests.
 #include "test_drawings.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstring>
-#include <random>
-
 namespace orvane::test {
-
-CBitmapImage FromText(const std::vector<std::string>& rows)
-{
-    CBitmapImage image;
-    image.Create(int(rows[0].size()), int(rows.size()), 24);
-    for (int y = 1; y <= int(rows.size()); ++y)
-        for (int x = 1; x <= int(rows[0].size()); ++x) {
-            const std::uint8_t v = rows[y - 1][x - 1] == '#' ? 0 : 255;
-            image.SetPixelColor(x, y, v, v, v);
-        }
-    return image;
-}
-
-std::vector<std::string> ToText(const CBitmapImage& image)
-{
-    std::vector<std::string> rows(image.GetHeight(), std::string(image.GetWidth(), '.'));
-    for (int y = 1; y <= image.GetHeight(); ++y)
-        for (int x = 1; x <= image.GetWidth(); ++x) {
-            std::uint8_t r = 0, g = 0, b = 0;
-            image.GetPixelColor(x, y, r, g, b);
-            if (r == 0 && g == 0 && b == 0)
-                rows[y - 1][x - 1] = '#';
-        }
-    return rows;
-}
-
-namespace {
-
-void fill(CBitmapImage& image, int x, int y, std::uint8_t v)
-{
-    image.SetPixelColor(x, y, v, v, v); // outside the picture nothing happens
-}
-
-/// A capsule of the given width: pixels whose centre lies within half the
-/// width of the segment.
-void stroke(CBitmapImage& image, double x0, double y0, double x1, double y1, double width)
-{
-    const double half = width / 2, dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
-    for (int y = int(std::min(y0, y1) - half - 1); y <= int(std::max(y0, y1) + half + 1); ++y)
-        for (int x = int(std::min(x0, x1) - half - 1); x <= int(std::max(x0, x1) + half + 1); ++x) {
-            const double t = std::clamp(len2 > 0 ? ((x - x0) * dx + (y - y0) * dy) / len2 : 0, 0.0, 1.0);
-            if (std::hypot(x - x0 - t * dx, y - y0 - t * dy) <= half)
-                fill(image, x, y, 0);
-        }
-}
-
-} // namespace
-
-CBitmapImage RandomStrokes(int width, int height, unsigned seed, int strokes, bool nearAxes)
-{
-    CBitmapImage image;
-    image.Create(width, height, 24);
-    std::memset(image.GetBits(), 255, image.GetBitsSize());
-    std::mt19937 random(seed);
-    auto uniform = [&](double lo, double hi) { return lo + (hi - lo) * (random() / 4294967296.0); };
-    for (int s = 0; s < (nearAxes ? 4 : strokes); ++s) {
-        const double x = uniform(-2, width + 2), y = uniform(-2, height + 2);
-        if (nearAxes) {
-            const double len = uniform(5, 40), w = uniform(1, 6.5);
-            const double angle = uniform(-20, 20) * 3.14159265 / 180 + (random() % 2 ? 1.5707963 : 0);
-            stroke(image, x, y, x + len * std::cos(angle), y + len * std::sin(angle), w);
-            continue;
-        }
-        const int kind = int(random() % 5);
-        if (kind == 0) { // a two-pixel 45-degree band: pairs shifted by one each row
-            const int len = int(uniform(3, std::max(width, height)));
-            const int dir = random() % 2 ? 1 : -1;
-            for (int k = 0; k < len; ++k) {
-                fill(image, int(x) + dir * k, int(y) + k, 0);
-                fill(image, int(x) + dir * k + 1, int(y) + k, 0);
-            }
-        } else if (kind == 1) { // an arc
-            const double radius = uniform(2, std::min(width, height) / 2.0), w = uniform(1, 5);
-            const double start = uniform(0, 6.3), sweep = uniform(1, 6.3);
-            for (int k = 0; k < 24; ++k) {
-                const double a0 = start + sweep * k / 24, a1 = start + sweep * (k + 1) / 24;
-                stroke(image, x + radius * std::cos(a0), y + radius * std::sin(a0), x + radius * std::cos(a1),
-                       y + radius * std::sin(a1), w);
-            }
-        } else {
-            const double angle = kind == 2 ? (random() % 4) * 0.7853981633974483 : uniform(0, 3.1415926);
-            const double len = uniform(2, std::max(width, height)), w = uniform(1, 6.5);
-            stroke(image, x, y, x + len * std::cos(angle), y + len * std::sin(angle), w);
-        }
-    }
-    return image;
-}
 
 CBitmapImage RandomGreyShapes(int width, int height, unsigned seed)
 {
@@ -121,7 +29,7 @@ CBitmapImage RandomGreyShapes(int width, int height, unsigned seed)
 namespace {
 
 /// Labels the 8-connected groups of black pixels, 1 up; 0 for background.
-std::vector<std::vector<int>> label(const std::vector<std::string>& map, int& count)
+std::vector<std::vector<int>> label(const Text& map, int& count)
 {
     const int h = int(map.size()), w = int(map[0].size());
     std::vector<std::vector<int>> labels(h, std::vector<int>(w, 0));

@@ -1,24 +1,10 @@
-// Small generated pictures for the processing tests.
+// Generated pictures and a stroke check for the processing tests, beside
+// the shared text pictures and random strokes of support/drawings.h.
 #pragma once
 
-#include "image/bitmap_image.h"
-
-#include <string>
-#include <vector>
+#include "support/drawings.h"
 
 namespace orvane::test {
-
-/// A 24-bit picture from rows of text: '#' black, anything else white.
-CBitmapImage FromText(const std::vector<std::string>& rows);
-
-/// The picture's black pixels as text rows, '#' black and '.' other.
-std::vector<std::string> ToText(const CBitmapImage& image);
-
-/// A 24-bit white picture with hard-edged black strokes: straight strokes
-/// 1 to 6 pixels wide at any angle (some at exactly 45 degrees and some
-/// two-pixel 45-degree bands), arcs, crossings, strokes touching the border.
-/// With `nearAxes`, four straight strokes within 20 degrees of the axes only.
-CBitmapImage RandomStrokes(int width, int height, unsigned seed, int strokes, bool nearAxes = false);
 
 /// A grey, noisy picture with soft-edged dark shapes, for edge detection.
 CBitmapImage RandomGreyShapes(int width, int height, unsigned seed);

@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 namespace orvane {
 namespace {
 
 using Texts = std::vector<std::string>;
+using Ids = std::vector<std::uint32_t>;
 using test::ids;
 using test::toList;
 
@@ -28,7 +30,8 @@ struct EditFixture : ::testing::Test {
         store.AddLine(toList({{2, 50}, {8, 50}}));
         store.DeleteLine(3);
     }
-    std::vector<std::uint32_t> selected() const { return selection.m_selection; }
+    const Ids& selected() const { return selection.m_selection; }
+    int vertices(int index) const { return int(store.line(index).m_nodes.size()); }
 
     RecordingPort port;
     CLineStore store;
@@ -38,16 +41,14 @@ struct EditFixture : ::testing::Test {
 
 TEST_F(EditFixture, SelectAllTakesTheSurvivingIdsAndDeleteRemovesThem)
 {
-    Repaint repaint = OnSelectAll(port, store, selection);
-    EXPECT_TRUE(repaint.wholeView);
-    EXPECT_EQ(selected(), (std::vector<std::uint32_t>{1, 2, 4}));
+    EXPECT_TRUE(OnSelectAll(port, store, selection).wholeView);
+    EXPECT_EQ(selected(), (Ids{1, 2, 4}));
     EXPECT_EQ(port.statusTexts(), (Texts{"Working... ", "Select all features done. "}));
 
     port.clear();
-    repaint = OnDeleteSelected(port, store, selection);
+    EXPECT_TRUE(OnDeleteSelected(port, store, selection).wholeView);
     EXPECT_EQ(port.messages(), Texts{"Do you want to delete all the selected features?"});
     EXPECT_EQ(port.statusTexts(), (Texts{"Working...", "Delete selected features done. "}));
-    EXPECT_TRUE(repaint.wholeView);
     EXPECT_EQ(store.GetLineCount(), 0);
     EXPECT_TRUE(selected().empty());
 
@@ -60,10 +61,9 @@ TEST_F(EditFixture, DeleteExplainsAnEmptyStoreOrSelectionAndNoKeepsEverything)
 {
     selection.m_selection = {2};
     port.scriptAnswers({MessageAnswer::No});
-    // (answered Yes, the same selection would leave lines 1 and 4 as they are)
     EXPECT_TRUE(OnDeleteSelected(port, store, selection).empty());
     EXPECT_EQ(ids(store), (std::vector<int>{1, 2, 4}));
-    EXPECT_EQ(selected(), std::vector<std::uint32_t>{2});
+    EXPECT_EQ(selected(), Ids{2});
     EXPECT_TRUE(port.statusTexts().empty());
 
     port.clear();
@@ -86,11 +86,10 @@ TEST_F(EditFixture, UnselectTakesTheLastIdAndRepaintsItsLine)
 
     selection.m_selection = {1, 2};
     Repaint repaint = OnUnselect(port, store, selection);
-    EXPECT_EQ(selected(), std::vector<std::uint32_t>{1});
+    EXPECT_EQ(selected(), Ids{1});
     EXPECT_EQ(port.statusTexts(), (Texts{"Working... ", "Unselect Feature ID = 2 done. "}));
-    ASSERT_EQ(repaint.rects.size(), 1u);
     EXPECT_FALSE(repaint.wholeView);
-    EXPECT_EQ(repaint.rects[0], (ImageRect{28, -2, 33, 12}));
+    EXPECT_EQ(repaint.rects, std::vector<ImageRect>{(ImageRect{28, -2, 33, 12})});
     EXPECT_EQ(ScaleToView(repaint.rects[0], 1.5f), (DeviceRect{42, -3, 49, 18}));
     EXPECT_EQ(ScaleToView(ImageRect{-1e10, 0, 1e10, 5}, 1.0f), (DeviceRect{INT_MIN, 0, INT_MAX, 5}));
 
@@ -110,35 +109,27 @@ TEST_F(EditFixture, ClearAsksOnlyWhenSomethingIsSelected)
     selection.m_selection = {1, 4};
     port.scriptAnswers({MessageAnswer::No});
     EXPECT_TRUE(OnClearSelection(port, selection).empty());
-    EXPECT_EQ(selected(), (std::vector<std::uint32_t>{1, 4}));
-
+    EXPECT_EQ(selected(), (Ids{1, 4}));
     EXPECT_TRUE(OnClearSelection(port, selection).wholeView);
     EXPECT_TRUE(selected().empty());
-    EXPECT_EQ(port.messages(),
-              (Texts{"Do you want to clear all the selection?", "Do you want to clear all the selection?"}));
+    EXPECT_EQ(port.messages(), Texts(2, "Do you want to clear all the selection?"));
     EXPECT_EQ(port.statusTexts(), (Texts{"Working...", "Clear select done."}));
 }
 
 TEST_F(EditFixture, ClickSelectsTheNearestLineOnce)
 {
     OnSelectByCursor(port, selection);
-    EXPECT_EQ(selection.m_bSelectMode, 1);
-    EXPECT_EQ(selection.m_bZoomMode, 0);
-    EXPECT_EQ(selection.m_bEditImageMode, 0);
-
-    Repaint repaint = SelectLineAt(port, store, selection, 29, 200);
-    EXPECT_EQ(selected(), std::vector<std::uint32_t>{4});
-    ASSERT_EQ(repaint.rects.size(), 1u);
-    EXPECT_EQ(repaint.rects[0], (ImageRect{-1, 47, 11, 53}));
-    SelectLineAt(port, store, selection, 8, 51);
-    EXPECT_EQ(selected(), std::vector<std::uint32_t>{4});
-    EXPECT_EQ(selection.IsSelected(4).found, 1);
-    EXPECT_EQ(selection.IsSelected(1).index, 1);
+    EXPECT_EQ(std::tuple(selection.m_bSelectMode, selection.m_bZoomMode, selection.m_bEditImageMode),
+              std::tuple(1, 0, 0));
+    EXPECT_EQ(SelectLineAt(port, store, selection, 29, 200).rects, std::vector<ImageRect>{(ImageRect{-1, 47, 11, 53})});
+    EXPECT_EQ(selected(), Ids{4});
+    EXPECT_TRUE(SelectLineAt(port, store, selection, 8, 51).empty());
+    EXPECT_EQ(selected(), Ids{4});
+    EXPECT_EQ(std::pair(selection.IsSelected(4).found, selection.IsSelected(1).index), std::pair(1, 1));
     EXPECT_EQ(port.statusTexts(),
               (Texts{"Please select a line by using mouse", "Please select a line by using mouse",
                      "Select feature id = 4", "Please select a line by using mouse",
                      "Feature id = 4 already been selected."}));
-
     CLineStore empty;
     EXPECT_TRUE(SelectLineAt(port, empty, selection, 1, 1).empty());
 }
@@ -153,11 +144,9 @@ TEST_F(EditFixture, ProgramDecidesAsksAboutStraightLinesOnly)
               Texts{"I think line 1 could be a straight line.\nDo you want to convert it into straight line?"});
     EXPECT_EQ(port.statusTexts(), (Texts{"Working... ", "Poly to Straight Line done. "}));
     EXPECT_EQ(ids(store), (std::vector<int>{2, 4, 1}));
-    EXPECT_EQ(store.line(2).m_nodes.size(), 2u);
-    EXPECT_EQ(store.line(2).m_nodes[1].m_dX, 10.0);
-    ASSERT_EQ(repaint.rects.size(), 1u);
-    EXPECT_EQ(repaint.rects[0], (ImageRect{-2, -2, 12, 3}));
-    EXPECT_EQ(selected(), (std::vector<std::uint32_t>{2, 4, 1}));
+    EXPECT_EQ(test::pointsOf(store.line(2)), (test::Points{{0, 0}, {10, 1}}));
+    EXPECT_EQ(repaint.rects, std::vector<ImageRect>{(ImageRect{-2, -2, 12, 3})});
+    EXPECT_EQ(selected(), (Ids{2, 4, 1}));
 }
 
 TEST_F(EditFixture, NoSkipsOneLineAndCancelEndsTheCommand)
@@ -167,8 +156,7 @@ TEST_F(EditFixture, NoSkipsOneLineAndCancelEndsTheCommand)
     port.scriptAnswers({MessageAnswer::No, MessageAnswer::Yes});
     OnPolyToStraight(port, store, selection, settings);
     EXPECT_EQ(ids(store), (std::vector<int>{1, 2, 4, 5}));
-    EXPECT_EQ(store.line(0).m_nodes.size(), 4u);
-    EXPECT_EQ(store.line(3).m_nodes.size(), 2u);
+    EXPECT_EQ(std::pair(vertices(0), vertices(3)), std::pair(4, 2));
     EXPECT_EQ(port.statusTexts(), (Texts{"Working... ", "Cancelled. ", "Poly to Straight Line done. "}));
 
     port.clear();
@@ -177,8 +165,7 @@ TEST_F(EditFixture, NoSkipsOneLineAndCancelEndsTheCommand)
     port.scriptAnswers({MessageAnswer::Cancel});
     OnPolyToStraight(port, store, selection, settings);
     EXPECT_EQ(port.messages().size(), 1u);
-    EXPECT_EQ(store.line(0).m_nodes.size(), 4u);
-    EXPECT_EQ(store.line(4).m_nodes.size(), 4u);
+    EXPECT_EQ(std::pair(vertices(0), vertices(4)), std::pair(4, 4));
     EXPECT_EQ(port.statusTexts(), (Texts{"Working... ", "Cancelled. "}));
 }
 
@@ -189,21 +176,17 @@ TEST_F(EditFixture, ForcedModeConvertsEverySelectedLineAfterOneQuestion)
     port.scriptAnswers({MessageAnswer::No});
     EXPECT_TRUE(OnPolyToStraight(port, store, selection, settings).empty());
     EXPECT_EQ(ids(store), (std::vector<int>{1, 2, 4}));
-    EXPECT_EQ(store.line(1).m_nodes.size(), 3u);
+    EXPECT_EQ(vertices(1), 3);
 
     port.clear();
-    Repaint repaint = OnPolyToStraight(port, store, selection, settings);
+    EXPECT_EQ(OnPolyToStraight(port, store, selection, settings).rects.size(), 2u);
     EXPECT_EQ(port.messages(),
               Texts{"Orvane will convert all the selected line to straigt line.\nDo you want to continue?"});
     // The two-vertex line 4 is replaced by an equal line at the end too.
     EXPECT_EQ(ids(store), (std::vector<int>{1, 4, 2}));
-    EXPECT_EQ(store.line(2).m_nodes.size(), 2u);
-    EXPECT_EQ(store.line(2).m_nodes[0].m_dY, 10.0);
-    EXPECT_EQ(store.line(2).m_nodes[1].m_dY, 0.0);
-    EXPECT_EQ(repaint.rects.size(), 2u);
+    EXPECT_EQ(test::pointsOf(store.line(2)), (test::Points{{30, 10}, {30, 0}}));
 
     // A line without vertices (as a file's closing END leaves) stays as it is.
-    port.clear();
     store.AddLineWithId(9, PointList());
     selection.m_selection = {9};
     OnPolyToStraight(port, store, selection, settings);
@@ -228,9 +211,8 @@ TEST_F(EditFixture, SplineSmoothsSelectedLinesAndRepaintsTheWholeView)
     EXPECT_EQ(repaint.rects.size(), 2u);
     EXPECT_DOUBLE_EQ(store.line(3).m_nodes[1].m_dY, 0.9375);
     EXPECT_EQ(store.line(0).m_nodes[1].m_dX, 5.0) << "four vertices stay";
-    EXPECT_EQ(port.statusTexts(),
-              (Texts{"Working... ", "Polyline to Bezier Curve done. ", "Polyline to Bezier Curve done. "}));
-    EXPECT_EQ(selected(), (std::vector<std::uint32_t>{9, 5, 1}));
+    EXPECT_EQ(port.statusTexts(), (Texts{"Working... ", "Polyline to Bezier Curve done. ", "Polyline to Bezier Curve done. "}));
+    EXPECT_EQ(selected(), (Ids{9, 5, 1}));
 }
 
 } // namespace

@@ -15,23 +15,21 @@ namespace {
 using test::ids;
 using test::toList;
 
+// The middle is vertex count / 2 counted from 1 (vertex 1 of 3), and a
+// one-point line is its own middle and box.
 TEST(VectorLine, LengthBoxMiddleAndNodeIndicesFollowThePoints)
 {
     CVectorLine line(3, toList({{5, 2}, {3, 7}, {9, 4}}));
-    EXPECT_EQ(line.m_nPoints, 3);
     EXPECT_EQ((std::array{line.m_dMinX, line.m_dMaxX, line.m_dMinY, line.m_dMaxY}), (std::array{3.0, 9.0, 2.0, 7.0}));
     EXPECT_DOUBLE_EQ(line.m_dLength, std::sqrt(29.0) + std::sqrt(45.0));
     EXPECT_EQ(test::pointsOf(line), (test::Points{{5, 2}, {3, 7}, {9, 4}}));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(line.m_nodes[std::size_t(i)].m_nIndex, i + 1);
-    EXPECT_EQ(line.m_dMidX, 3.0) << "vertex 3 / 2 = 1";
+    EXPECT_EQ(std::pair(line.m_dMidX, line.m_dMidY), std::pair(3.0, 7.0));
     EXPECT_EQ(CVectorLine(1, toList({{0, 0}, {1, 2}})).m_dMidY, 2.0);
     EXPECT_EQ(CVectorLine(1, toList({{0, 0}, {1, 1}, {2, 2}, {3, 3}})).m_dMidX, 2.0);
-
-    CVectorLine one(7, toList({{4, 5}})); // a one-point line is its own middle and box
+    CVectorLine one(7, toList({{4, 5}}));
     EXPECT_EQ(one.m_dLength, 0.0);
-    ASSERT_EQ(one.m_nodes.size(), 1u);
-    EXPECT_EQ(one.m_nodes[0].m_nIndex, 1);
     EXPECT_EQ((std::array{one.m_dMidX, one.m_dMidY, one.m_dMinX, one.m_dMaxX, one.m_dMinY, one.m_dMaxY}),
               (std::array{4.0, 5.0, 4.0, 4.0, 5.0, 5.0}));
 }
@@ -42,15 +40,13 @@ TEST(LineStore, IdsCountUpSurviveDeletesAndRestartAfterDeleteAll)
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(store.AddLine(toList({{0, double(i)}, {5, double(i)}})), 1);
     EXPECT_EQ(ids(store), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(store.m_nLastLineId, 3);
     store.DeleteLine(2);
     store.DeleteLine(42);
     EXPECT_EQ(ids(store), (std::vector<int>{1, 3}));
-    EXPECT_EQ(store.GetLineCount(), 2);
     store.AddLine(toList({{1, 1}, {2, 2}}));
     EXPECT_EQ(ids(store), (std::vector<int>{1, 3, 4}));
     store.AddLineWithId(1, toList({{1, 1}, {2, 2}}));
-    EXPECT_EQ(store.m_nLastLineId, 4);
+    EXPECT_EQ(store.m_nLastLineId, 4) << "a line added with its own id leaves the counter";
     store.DeleteLine(1); // only the first line with the id goes
     EXPECT_EQ(ids(store), (std::vector<int>{3, 4, 1}));
 

@@ -2,6 +2,7 @@
 // point order and the tracer's messages.
 #include "vector/tracer.h"
 
+#include "support/progress_check.h"
 #include "vector_fixture.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 namespace orvane {
 namespace {
 
-using test::drawing;
+using test::FromText;
 using test::Points;
 using test::TraceRun;
 
@@ -47,7 +48,7 @@ TEST(Tracer, ExamplesGiveTheirLinesInOrderFromTheirLaterEnd)
     };
     for (const Case& c : cases) {
         TraceRun run;
-        run.run(drawing(c.rows));
+        run.run(FromText(c.rows));
         EXPECT_EQ(run.result, 1) << c.what;
         EXPECT_TRUE(run.port.messages().empty()) << c.what;
         EXPECT_EQ(run.unwritten, 0u) << c.what << ": every line of a clean drawing is written";
@@ -58,7 +59,7 @@ TEST(Tracer, ExamplesGiveTheirLinesInOrderFromTheirLaterEnd)
 TEST(Tracer, CrowdedPixelStopsTheRunWithItsPositionAndKeepsEarlierLines)
 {
     TraceRun run;
-    run.run(drawing({"#.........", "#.........", "#...###...", "....###...", "....##....", ".........."}));
+    run.run(FromText({"#.........", "#.........", "#...###...", "....###...", "....##....", ".........."}));
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.port.messages(), std::vector<std::string>{"Crowded pixel. 7 neighbours found at (X 6,Y 4).\n"
                                                             "Image is not thinned properly.\n"
@@ -67,10 +68,13 @@ TEST(Tracer, CrowdedPixelStopsTheRunWithItsPositionAndKeepsEarlierLines)
     // between the junctions of the blob's first row.
     EXPECT_EQ(run.lines(),
               (std::vector<Points>{{{0, 2}, {0, 0}}, {{5, 2}, {4, 2}}, {{6, 2}, {5, 2}}, {{4, 3}, {4, 2}}}));
-    // The run ended at once: no closing texts, the display closes with the
-    // vectoriser.
-    EXPECT_EQ(run.port.progressTexts().back(), "Vectorised 30 pixels...");
-    EXPECT_EQ(run.port.events().back().kind, PortEvent::Kind::ProgressClose);
+    // The run ended at once: no closing texts or position, the display
+    // closes with the vectoriser.
+    EXPECT_TRUE(test::ShowedProgress(run.port, {"Vectorisation", 100,
+                                                {"Converted 0 pixel rows...", "Vectorised 0 pixels...",
+                                                 "Vectorised 10 pixels...", "Vectorised 20 pixels...",
+                                                 "Vectorised 30 pixels..."},
+                                                {0, 1, 0, 1, 2, 3}}));
 }
 
 TEST(Tracer, EmptySlotWarnsAndRestartsTheLineAtTheBend)

@@ -1,16 +1,14 @@
-// Shared helpers of the vector tests: point lists, drawings from text,
-// stored lines as plain point lists and one-call vectorisation runs.
+// Shared helpers of the vector tests: point lists, stored lines as plain
+// point lists and one-call vectorisation runs.
 #pragma once
 
-#include "image/bitmap_image.h"
-#include "support/recording_port.h"
 #include "settings/app_settings.h"
+#include "support/drawings.h"
+#include "support/recording_port.h"
 #include "vector/line_store.h"
 #include "vector/vectoriser.h"
 
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace orvane::test {
 
@@ -46,19 +44,6 @@ inline std::vector<int> ids(const CLineStore& store)
     for (const auto& line : store.lines())
         result.push_back(line->m_nId);
     return result;
-}
-
-/// A white 24-bit image with a black pixel for every '#' of the rows.
-inline CBitmapImage drawing(const std::vector<std::string>& rows)
-{
-    CBitmapImage image;
-    image.Create(int(rows[0].size()), int(rows.size()), 24);
-    for (int y = 1; y <= image.GetHeight(); ++y)
-        for (int x = 1; x <= image.GetWidth(); ++x) {
-            const std::uint8_t v = rows[std::size_t(y - 1)][std::size_t(x - 1)] == '#' ? 0 : 255;
-            image.SetPixelColor(x, y, v, v, v);
-        }
-    return image;
 }
 
 /// One run over an image, smoothing and reduction off unless asked for:

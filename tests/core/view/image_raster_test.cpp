@@ -2,34 +2,18 @@
 // reference built on the image's own colour accessor.
 #include "view/image_raster.h"
 
-#include "image/bitmap_image.h"
+#include "support/drawings.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <vector>
 
 namespace orvane {
 namespace {
 
 constexpr std::uint32_t kUntouched = 0x12345678u;
-
-/// An image of the given depth whose pixels are random table indices (or
-/// random colours at 24 bits); the table has distinct random entries.
-CBitmapImage randomImage(int width, int height, int bits, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::vector<RGBQUAD> table(bits <= 8 ? std::size_t(1) << bits : 0);
-    for (RGBQUAD& q : table)
-        q = RGBQUAD{std::uint8_t(random()), std::uint8_t(random()), std::uint8_t(random()), 0};
-    CBitmapImage image;
-    image.Create(width, height, bits, table);
-    for (std::uint32_t i = 0; i < image.GetBitsSize(); ++i)
-        image.GetBits()[i] = std::uint8_t(random());
-    return image;
-}
 
 /// What one device pixel should show, from GetPixelColor alone: the image
 /// pixel under it when enlarged, the darkest of its block when reduced.
@@ -55,7 +39,7 @@ TEST(ImageRaster, EveryDepthAndZoomMatchesTheReferenceAndLeavesTheOutsideAlone)
     ImageRaster raster;
     for (int bits : {1, 4, 8, 24})
         for (auto [width, height] : {std::pair{1, 1}, std::pair{13, 7}, std::pair{33, 20}}) {
-            const CBitmapImage image = randomImage(width, height, bits, unsigned(bits * 100 + width));
+            const CBitmapImage image = test::RandomImage(width, height, bits, unsigned(bits * 100 + width));
             raster.Invalidate();
             for (float zoom : {1.0f / 16, 1.0f / 3, 0.5f, 1.0f, 3.0f, 16.0f}) {
                 // An area that starts inside and runs past the image's end.

@@ -5,46 +5,31 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace orvane {
 namespace {
 
-/// The menu's Zoom In and Zoom Out take a step themselves and then one more
-/// through zooming at the centre.
-float menuZoomIn(float z) { return StepZoomIn(StepZoomIn(z)); }
-float menuZoomOut(float z) { return StepZoomOut(StepZoomOut(z)); }
-
+// Each step moves one level: 1/16 .. 1/2, then 1 .. 16, and stays at both
+// ends. (The menu's Zoom In and Out take two steps.)
 TEST(ViewZoom, StepsRunThroughTheLevelsAndStopAtBothEnds)
 {
-    std::vector<float> seen{1.0f / 16};
-    for (int i = 0; i < 40; ++i)
-        seen.push_back(StepZoomIn(seen.back()));
-    std::vector<float> expected;
+    std::vector<float> levels;
     for (int n = 16; n >= 2; --n)
-        expected.push_back(1.0f / float(n));
+        levels.push_back(1.0f / float(n));
     for (int z = 1; z <= 16; ++z)
-        expected.push_back(float(z));
-    expected.resize(seen.size(), 16.0f);
-    EXPECT_EQ(seen, expected);
-
-    float z = 16.0f;
-    for (int i = 0; i < 40; ++i)
-        z = StepZoomOut(z);
-    EXPECT_EQ(z, 1.0f / 16);
-    EXPECT_EQ(StepZoomIn(1.0f), 2.0f) << "a click";
-    EXPECT_EQ(StepZoomOut(1.0f), 0.5f);
-}
-
-TEST(ViewZoom, MenuCommandsMoveTwoLevels)
-{
-    struct Case { float from, in, out; };
-    for (Case c : {Case{1.0f, 3.0f, 1.0f / 3}, Case{15.0f, 16.0f, 13.0f}, Case{16.0f, 16.0f, 14.0f},
-                   Case{0.5f, 2.0f, 0.25f}, Case{1.0f / 3, 1.0f, 0.2f}, Case{3.0f, 5.0f, 1.0f},
-                   Case{2.0f, 4.0f, 0.5f}, Case{1.0f / 15, 1.0f / 13, 1.0f / 16}, Case{1.0f / 16, 1.0f / 14, 1.0f / 16}}) {
-        EXPECT_EQ(menuZoomIn(c.from), c.in) << c.from;
-        EXPECT_EQ(menuZoomOut(c.from), c.out) << c.from;
+        levels.push_back(float(z));
+    std::vector<float> up{levels.front()}, down{levels.back()};
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        up.push_back(StepZoomIn(up.back()));
+        down.push_back(StepZoomOut(down.back()));
     }
+    levels.push_back(16.0f);
+    EXPECT_EQ(up, levels);
+    levels.back() = 1.0f / 16;
+    std::reverse(levels.begin(), levels.end() - 1);
+    EXPECT_EQ(down, levels);
 }
 
 TEST(ViewMapping, VerticesSitOnPixelCentresFromZoomTwoAndOnCornersBelow)
@@ -65,7 +50,6 @@ TEST(ViewMapping, DevicePixelsNameTheImagePixelUnderThem)
     EXPECT_EQ(DeviceToImage(0, 1), 0);
     EXPECT_EQ(DeviceToImage(9, 2), 4);
     EXPECT_EQ(DeviceToImage(9, 0.5f), 18);
-    EXPECT_EQ(DeviceToImage(100 + 0, 1), 100);
     EXPECT_EQ(DeviceExtent(1500, 1.0f / 16), 94) << "a partly covered device pixel still shows";
     EXPECT_EQ(DeviceExtent(1500, 16), 24000);
     EXPECT_EQ(DeviceExtent(0, 4), 0);
