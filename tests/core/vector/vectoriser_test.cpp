@@ -1,12 +1,15 @@
-// The vectorisation run: what counts as ink, progress and cancel. Traces of
-// really thinned drawings, and the smoothing and reduction of their lines,
-// are tested with One-Touch in the commands tests.
+// The vectorisation run: what counts as ink, progress, cancel, and traces of
+// unthinned drawings. Traces of really thinned drawings, and the smoothing
+// and reduction of their lines, are tested with One-Touch in the commands
+// tests.
 #include "vector/vectoriser.h"
 
 #include "support/progress_check.h"
 #include "vector_fixture.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace orvane {
 namespace {
@@ -66,6 +69,30 @@ TEST(Vectoriser, CancelStopsBeforeTheRowAndLeavesStoredLinesToTheCaller)
                                                 {"Converted 0 pixel rows...", "Vectorised 0 pixels...",
                                                  "Vectorised 6 pixels...", "Done."},
                                                 {0, 1, 0, 1, 100}}));
+}
+
+// Random one-pixel strokes as drawn, never thinned: their corners and
+// crossings hold the crowded and L-shaped clusters that thinning removes
+// (a user may trace such a drawing directly). A pixel too crowded stops
+// the trace with a message; the lines stored until then must still hold.
+TEST(Vectoriser, UnthinnedStrokesAreCoveredByLinesMeetingOnlyAtTheirEnds)
+{
+    int clean = 0;
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        std::mt19937 random(seed);
+        CBitmapImage image = FromText(blank(120, 90));
+        for (int i = 0; i < 10; ++i)
+            test::DrawStroke(image, random() % 120, random() % 90, random() % 120, random() % 90, 1.0);
+        TraceRun run;
+        run.run(image);
+        const bool complete = run.port.messages().empty();
+        ASSERT_EQ(run.result == 1, complete);
+        test::ExpectLinesFollowStrokes(run.store, test::ToText(image), complete);
+        EXPECT_TRUE(!complete || run.unwritten == 0);
+        clean += complete;
+    }
+    EXPECT_GE(clean, 8) << "most drawings trace without a message";
 }
 
 } // namespace
