@@ -253,6 +253,8 @@ std::optional<std::string> check(const Given& g, Options& o)
 
     if (o.inputs.empty())
         return std::string("no input file given");
+    if (std::find(o.inputs.begin(), o.inputs.end(), std::string()) != o.inputs.end())
+        return std::string("an input name is empty: give the name of a file");
     if (o.output.empty())
         return std::string("no output given (-o PATH)");
     if (o.command == Command::Threshold && (g.lower.empty() || g.upper.empty()))

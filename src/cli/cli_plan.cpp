@@ -42,12 +42,20 @@ std::string checkFileOutput(const Options& options)
     return "";
 }
 
+/// A path made absolute without throwing (an unusable path stays as it is).
+fs::path absolutePath(const fs::path& path)
+{
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return ec ? path : absolute;
+}
+
 /// The folder under which every input lies (their nearest common folder).
 fs::path commonFolder(const std::vector<std::string>& inputs)
 {
     fs::path common;
     for (const std::string& input : inputs) {
-        const fs::path folder = fs::absolute(input).lexically_normal().parent_path();
+        const fs::path folder = absolutePath(input).lexically_normal().parent_path();
         if (common.empty()) {
             common = folder;
             continue;
@@ -64,8 +72,8 @@ fs::path commonFolder(const std::vector<std::string>& inputs)
 std::string identity(const fs::path& path)
 {
     std::error_code ec;
-    const fs::path canonical = fs::weakly_canonical(fs::absolute(path), ec);
-    return (ec ? fs::absolute(path).lexically_normal() : canonical).string();
+    const fs::path canonical = fs::weakly_canonical(absolutePath(path), ec);
+    return (ec ? absolutePath(path).lexically_normal() : canonical).string();
 }
 
 } // namespace
@@ -106,7 +114,7 @@ std::optional<std::vector<Job>> MakePlan(const Options& options, std::string& er
     for (const std::string& input : options.inputs) {
         fs::path folder(options.output);
         if (options.keepTree)
-            folder /= fs::absolute(input).lexically_normal().parent_path().lexically_relative(common);
+            folder /= absolutePath(input).lexically_normal().parent_path().lexically_relative(common);
         Job job{input, {}, folder.lexically_normal()};
         for (const std::string& ext : formats) {
             const fs::path out = (folder / (fs::path(input).stem().string() + ext)).lexically_normal();
