@@ -163,6 +163,18 @@ BitmapInfoHeader CBitmapImage::GetInfoHeader() const
     return h;
 }
 
+int CBitmapImage::FindColorIndex(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const
+{
+    if (!m_pInfo || m_nBitCount > 8)
+        return -1;
+    const RGBQUAD* table = GetColorTable();
+    const std::size_t searched = std::min<std::size_t>(m_nTableEntries, std::size_t(1) << m_nBitCount);
+    for (std::size_t i = 0; i < searched; ++i)
+        if (table[i].rgbRed == red && table[i].rgbGreen == green && table[i].rgbBlue == blue)
+            return int(i);
+    return -1;
+}
+
 int CBitmapImage::SetPixelColor(int x, int y, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
     std::span<const RGBQUAD> table(GetColorTable(), GetColorTable() ? m_nTableEntries : 0);
@@ -198,20 +210,9 @@ int CBitmapImage::storeIndex(int x, int y, std::span<const RGBQUAD> table, std::
         ++index;
     if (index == searched)
         return 0;
-    switch (m_nBitCount) {
-    case 8: bits[col] = std::uint8_t(index); break;
-    case 4: {
-        std::uint8_t& b = bits[col >> 1];
-        b = (col & 1) ? std::uint8_t((b & 0xF0) | index) : std::uint8_t((b & 0x0F) | (index << 4));
-        break;
-    }
-    case 1: {
-        const std::uint8_t mask = std::uint8_t(0x80 >> (col & 7));
-        bits[col >> 3] = index ? std::uint8_t(bits[col >> 3] | mask) : std::uint8_t(bits[col >> 3] & ~mask);
-        break;
-    }
-    default: return 0;
-    }
+    if (m_nBitCount != 1 && m_nBitCount != 4 && m_nBitCount != 8)
+        return 0;
+    SetPixelIndex(x, y, unsigned(index));
     return 1;
 }
 

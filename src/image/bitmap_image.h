@@ -124,6 +124,19 @@ public:
     /// (its first 2^depth entries at most).
     int SetPixelColorFromTable(int x, int y, std::span<const RGBQUAD> table, std::uint8_t red, std::uint8_t green,
                                std::uint8_t blue);
+    /// The colour-table index SetPixelColor stores for a colour: the first
+    /// of the 2^depth entries searched with exactly that colour. -1 when no
+    /// entry has it, and for images without a colour table.
+    int FindColorIndex(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const;
+    /// The colour-table index of pixel (x, y) of a 1-, 4- or 8-bit image,
+    /// which must lie inside it. For operations that look a colour up once
+    /// per index rather than once per pixel.
+    unsigned GetPixelIndex(int x, int y) const;
+    /// Stores a colour-table index at pixel (x, y) of a 1-, 4- or 8-bit
+    /// image, exactly as SetPixelColor does once it has found the index;
+    /// (x, y) must lie inside. With FindColorIndex, writing many pixels of a
+    /// few colours searches the table once per colour, not once per pixel.
+    void SetPixelIndex(int x, int y, unsigned index);
     /// Restores the pixel bytes from a backup of the same image. An empty
     /// buffer copies nothing and returns 1; a buffer shorter than the pixel
     /// block copies nothing and returns 0.
@@ -180,6 +193,36 @@ inline int CBitmapImage::GetPixelColor(int x, int y, std::uint8_t& red, std::uin
     green = entry[1];
     red = entry[2];
     return 1;
+}
+
+inline unsigned CBitmapImage::GetPixelIndex(int x, int y) const
+{
+    const unsigned col = static_cast<unsigned>(x) - 1u;
+    const std::uint8_t* bits = GetRow(y);
+    switch (m_nBitCount) {
+    case 8: return bits[col];
+    case 4: return (col & 1) ? (bits[col >> 1] & 0x0F) : (bits[col >> 1] >> 4);
+    default: return (bits[col >> 3] >> (7 - (col & 7))) & 1;
+    }
+}
+
+inline void CBitmapImage::SetPixelIndex(int x, int y, unsigned index)
+{
+    const unsigned col = static_cast<unsigned>(x) - 1u;
+    std::uint8_t* bits = GetRow(y);
+    switch (m_nBitCount) {
+    case 8: bits[col] = std::uint8_t(index); return;
+    case 4: {
+        std::uint8_t& b = bits[col >> 1];
+        b = (col & 1) ? std::uint8_t((b & 0xF0) | index) : std::uint8_t((b & 0x0F) | (index << 4));
+        return;
+    }
+    default: {
+        const std::uint8_t mask = std::uint8_t(0x80 >> (col & 7));
+        bits[col >> 3] = index ? std::uint8_t(bits[col >> 3] | mask) : std::uint8_t(bits[col >> 3] & ~mask);
+        return;
+    }
+    }
 }
 
 } // namespace orvane

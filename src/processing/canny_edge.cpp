@@ -24,6 +24,7 @@
 
 #include "image/bitmap_image.h"
 #include "image/pixel_grid.h"
+#include "processing/black_white_writer.h"
 #include "processing/operation_progress.h"
 
 #include <algorithm>
@@ -506,25 +507,11 @@ private:
     float m_dgau[kMaxMask] = {};
 };
 
-/// Sets one pixel white or black, as SetPixelColor would.
-void putPixel(CBitmapImage& image, int x, int y, bool white)
+/// The red value of each colour-table index (0 for indices beyond the held
+/// table, whose colour cannot be read).
+std::array<std::uint8_t, 256> redOfIndex(const CBitmapImage& image)
 {
-    const std::uint8_t v = white ? 255 : 0;
-    if (image.GetBitCount() == 24) {
-        std::uint8_t* p = image.GetRow(y) + 3 * std::size_t(x - 1);
-        p[0] = p[1] = p[2] = v;
-        return;
-    }
-    image.SetPixelColor(x, y, v, v, v);
-}
-
-std::uint8_t redOf(const CBitmapImage& image, int x, int y)
-{
-    if (image.GetBitCount() == 24)
-        return image.GetRow(y)[3 * std::size_t(x - 1) + 2];
-    std::uint8_t r = 0, g, b;
-    image.GetPixelColor(x, y, r, g, b);
-    return r;
+    return IndexValues(image, 0, [](std::uint8_t r, std::uint8_t, std::uint8_t) { return r; });
 }
 
 } // namespace
@@ -591,12 +578,19 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
     progress.setStatus("Pre-process...");
     progress.setPos(2);
 
+    const std::array<std::uint8_t, 256> red = redOfIndex(image);
     for (int y = 3; y <= height - 4; ++y) {
         if (progress.check())
             break;
         std::uint8_t* cells = imageGrid->data[y + 1];
+        if (image.GetBitCount() == 24) {
+            const std::uint8_t* p = image.GetRow(y) + 3 * std::size_t(3 - 1);
+            for (int x = 3; x <= width - 4; ++x, p += 3)
+                cells[x + 1] = p[2];
+            continue;
+        }
         for (int x = 3; x <= width - 4; ++x)
-            cells[x + 1] = redOf(image, x, y);
+            cells[x + 1] = red[image.GetPixelIndex(x, y)];
     }
     progress.setStatus("Working...");
     progress.setPos(3);
@@ -616,18 +610,13 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
         progress.setStatus("Post-process...");
         progress.nextPos();
         std::uint8_t** cells = imageGrid->data.get();
+        BlackWhiteWriter writer(image);
         for (int y = 3; y <= height - 4; ++y) {
             if (progress.check())
                 break;
             const std::uint8_t* edge = cells[y + 1];
-            if (image.GetBitCount() == 24) {
-                std::uint8_t* p = image.GetRow(y) + 3 * std::size_t(3 - 1);
-                for (int x = 3; x <= width - 4; ++x, p += 3)
-                    p[0] = p[1] = p[2] = edge[x + 1] == 255 ? 255 : 0;
-                continue;
-            }
             for (int x = 3; x <= width - 4; ++x)
-                putPixel(image, x, y, edge[x + 1] == 255);
+                writer.Put(x, y, edge[x + 1] == 255);
         }
         // The border band: x <= 3, x >= W - 3, y <= 3 or y >= H - 3.
         for (int y = 1; y <= height; ++y) {
@@ -635,7 +624,7 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
             for (int x = 1; x <= width; ++x) {
                 if (!band && x == 4)
                     x = std::max(x, width - 3);
-                putPixel(image, x, y, true);
+                writer.Put(x, y, true);
             }
         }
     }

@@ -8,6 +8,7 @@
 
 #include "image/bitmap_image.h"
 #include "image/pixel_grid.h"
+#include "processing/black_white_writer.h"
 #include "processing/operation_progress.h"
 #include "processing/stentiford.h"
 #include "processing/zhang_suen.h"
@@ -38,11 +39,8 @@ void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const st
             cells[x] = indexValue[p[x - 1]];
         return;
     default:
-        for (int x = 1; x <= width; ++x) {
-            std::uint8_t r, g, b;
-            // A pixel whose colour cannot be read counts as background.
-            cells[x] = image.GetPixelColor(x, y, r, g, b) && isInk(r, g, b) ? 0 : 255;
-        }
+        for (int x = 1; x <= width; ++x)
+            cells[x] = indexValue[image.GetPixelIndex(x, y)];
     }
 }
 
@@ -50,28 +48,16 @@ void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const st
 /// as background, as no colour can be read for them).
 std::array<std::uint8_t, 256> indexValues(const CBitmapImage& image)
 {
-    std::array<std::uint8_t, 256> values;
-    values.fill(255);
-    const RGBQUAD* table = image.GetColorTable();
-    for (std::uint32_t i = 0; i < image.GetColorTableSize() && i < 256; ++i)
-        values[i] = isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue) ? 0 : 255;
-    return values;
+    return IndexValues(image, 255, [](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        return std::uint8_t(isInk(r, g, b) ? 0 : 255);
+    });
 }
 
 /// Writes grid row y back into picture row y: 255 white, anything else black.
-void writeRow(CBitmapImage& image, int y, const std::uint8_t* cells)
+void writeRow(BlackWhiteWriter& writer, int width, int y, const std::uint8_t* cells)
 {
-    const int width = image.GetWidth();
-    if (image.GetBitCount() == 24) {
-        std::uint8_t* p = image.GetRow(y);
-        for (int x = 1; x <= width; ++x, p += 3)
-            p[0] = p[1] = p[2] = cells[x] == 255 ? 255 : 0;
-        return;
-    }
-    for (int x = 1; x <= width; ++x) {
-        const std::uint8_t v = cells[x] == 255 ? 255 : 0;
-        image.SetPixelColor(x, y, v, v, v); // a colour missing from the table leaves the pixel
-    }
+    for (int x = 1; x <= width; ++x)
+        writer.Put(x, y, cells[x] == 255);
 }
 
 } // namespace
@@ -125,11 +111,12 @@ int CThinning::Run(CBitmapImage& image, std::uint16_t method)
     progress.setStatus("Post-process...");
     progress.nextPos();
     if (result == 1 && !progress.cancelled()) {
+        BlackWhiteWriter writer(image);
         for (int y = 0; y <= height + 1; ++y) {
             if (progress.check())
                 break;
             if (y >= 1 && y <= height) // the frame rows lie outside the picture
-                writeRow(image, y, cells[y]);
+                writeRow(writer, width, y, cells[y]);
         }
     }
     progress.nextPos();

@@ -6,6 +6,7 @@
 #include "settings/app_settings.h"
 #include "vector/polyline_optimiser.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -13,9 +14,20 @@
 namespace orvane {
 namespace {
 
+/// Whether each colour-table index is black (indices beyond the held table,
+/// whose colour cannot be read, are not).
+std::array<std::uint8_t, 256> blackIndices(const CBitmapImage& image)
+{
+    std::array<std::uint8_t, 256> black{};
+    const RGBQUAD* table = image.GetColorTable();
+    for (std::uint32_t i = 0; table && i < image.GetColorTableSize() && i < 256; ++i)
+        black[i] = (table[i].rgbRed | table[i].rgbGreen | table[i].rgbBlue) == 0;
+    return black;
+}
+
 /// Window cells: 1 for ink (red, green and blue all 0), 0 otherwise; image
 /// column x is cell x, cells 0 and width + 1 stay 0.
-void loadRow(const CBitmapImage& image, int y, std::uint8_t* cells)
+void loadRow(const CBitmapImage& image, int y, std::uint8_t* cells, const std::array<std::uint8_t, 256>& black)
 {
     const int width = image.GetWidth();
     if (image.GetBitCount() == 24) {
@@ -24,10 +36,8 @@ void loadRow(const CBitmapImage& image, int y, std::uint8_t* cells)
             cells[x] = (bgr[0] | bgr[1] | bgr[2]) == 0;
         return;
     }
-    for (int x = 1; x <= width; ++x) {
-        std::uint8_t r = 255, g = 255, b = 255;
-        cells[x] = image.GetPixelColor(x, y, r, g, b) && r == 0 && g == 0 && b == 0;
-    }
+    for (int x = 1; x <= width; ++x)
+        cells[x] = black[image.GetPixelIndex(x, y)];
 }
 
 } // namespace
@@ -69,7 +79,8 @@ int CVectoriser::Run(const CBitmapImage& image)
         return 0;
     }
     m_progressDlg->setPos(1);
-    loadRow(image, 1, window->data[2]);
+    m_blackIndex = blackIndices(image);
+    loadRow(image, 1, window->data[2], m_blackIndex);
 
     const int result = traceRows(image, window.get()->data.get());
     if (result < 0) {
@@ -109,7 +120,7 @@ int CVectoriser::traceRows(const CBitmapImage& image, std::uint8_t** window)
         window[1] = window[2];
         window[2] = oldest;
         if (i + 1 < m_nHeight)
-            loadRow(image, i + 2, window[2]);
+            loadRow(image, i + 2, window[2], m_blackIndex);
         else
             std::memset(window[2], 0, cells);
 

@@ -11,6 +11,7 @@
 #include "vector/line_store.h"
 #include "vector/tracer.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -61,6 +62,7 @@ private:
     const AppSettings& m_settings;
     CTracer m_tracer;
     std::optional<ProgressSession> m_progressDlg;
+    std::array<std::uint8_t, 256> m_blackIndex{}; ///< which colour-table indices are black
     std::size_t m_nUnwrittenNodes = 0;
     std::size_t m_nPeakWorkingBytes = 0;
 };
