@@ -13,7 +13,7 @@ FUZZ_SECONDS ?= 60
 JOBS      ?= 2
 CMAKE_GEN := -G Ninja
 
-.PHONY: all setup build build-asan test test-fast test-asan fuzz bench run gui screenshots clean
+.PHONY: all setup build build-asan test test-fast test-asan fuzz bench bench-compare run gui screenshots clean
 
 all: build
 
@@ -54,6 +54,11 @@ test: setup
 bench: setup build
 	@for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b --benchmark_counters_tabular=true || exit 1; done
 	@bash bench/onetouch_cli.sh $(BUILD_DIR)
+
+# One-Touch against potrace on the same generated drawings, three sizes and
+# three depths (the largest takes a few minutes): the ratios and memory.
+bench-compare: setup build
+	@bash bench/compare_potrace.sh $(BUILD_DIR)
 
 run: setup build
 	@bash tools/run.sh $(BUILD_DIR)

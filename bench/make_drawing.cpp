@@ -1,25 +1,90 @@
 // Writes the benchmarks' generated scanned drawing to a BMP file, for the
-// whole-process benchmarks of orvane-cli.
+// whole-process benchmarks of orvane-cli, and optionally the same drawing
+// as a PBM bitmap (black where thinning sees ink) for other tracers.
 //
-//   make_drawing OUT.bmp [WIDTH HEIGHT [SEED]]
+//   make_drawing OUT.bmp [WIDTH HEIGHT [SEED]] [--realistic] [--bits 24|8|1] [--pbm OUT.pbm]
+//   make_drawing PREFIX --all-depths [WIDTH HEIGHT [SEED]] [--realistic]
+//       writes PREFIX-24.bmp, PREFIX-8.bmp, PREFIX-1.bmp and PREFIX.pbm of one drawing
 #include "common/drawing.h"
 #include "image/bmp_file.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+/// Writes a binary PBM: 1 bits are black, rows padded to whole bytes.
+bool writePbm(const orvane::CBitmapImage& drawing, const char* path)
+{
+    const orvane::CBitmapImage bitmap = orvane::bench::WithDepth(drawing, 1);
+    std::ofstream out(path, std::ios::binary);
+    out << "P4\n" << bitmap.GetWidth() << ' ' << bitmap.GetHeight() << '\n';
+    const std::size_t bytes = (std::size_t(bitmap.GetWidth()) + 7) / 8;
+    std::vector<char> row(bytes);
+    for (int y = 1; y <= bitmap.GetHeight(); ++y) {
+        const std::uint8_t* stored = bitmap.GetRow(y);
+        for (std::size_t i = 0; i < bytes; ++i)
+            row[i] = char(~stored[i]); // index 0 (black) is PBM's 1
+        if (bitmap.GetWidth() % 8) // the padding bits stay white
+            row[bytes - 1] = char(row[bytes - 1] & char(0xFF << (8 - bitmap.GetWidth() % 8)));
+        out.write(row.data(), std::streamsize(bytes));
+    }
+    return bool(out);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 && argc != 4 && argc != 5) {
-        std::fprintf(stderr, "usage: make_drawing OUT.bmp [WIDTH HEIGHT [SEED]]\n");
+    std::vector<const char*> positional;
+    bool realistic = false;
+    int bits = 24;
+    const char* pbm = nullptr;
+    bool allDepths = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--realistic") == 0)
+            realistic = true;
+        else if (std::strcmp(argv[i], "--all-depths") == 0)
+            allDepths = true;
+        else if (std::strcmp(argv[i], "--bits") == 0 && i + 1 < argc)
+            bits = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--pbm") == 0 && i + 1 < argc)
+            pbm = argv[++i];
+        else
+            positional.push_back(argv[i]);
+    }
+    if ((positional.size() != 1 && positional.size() != 3 && positional.size() != 4) ||
+        (bits != 24 && bits != 8 && bits != 1)) {
+        std::fprintf(stderr, "usage: make_drawing OUT.bmp [WIDTH HEIGHT [SEED]] [--realistic] [--bits 24|8|1] "
+                             "[--pbm OUT.pbm]\n");
         return 2;
     }
-    const int width = argc >= 4 ? std::atoi(argv[2]) : 4000;
-    const int height = argc >= 4 ? std::atoi(argv[3]) : 3000;
-    const unsigned seed = argc == 5 ? unsigned(std::strtoul(argv[4], nullptr, 10)) : 1;
+    const int width = positional.size() >= 3 ? std::atoi(positional[1]) : 4000;
+    const int height = positional.size() >= 3 ? std::atoi(positional[2]) : 3000;
+    const unsigned seed = positional.size() == 4 ? unsigned(std::strtoul(positional[3], nullptr, 10)) : 1;
+    const orvane::CBitmapImage drawing = orvane::bench::MakeScannedDrawing(
+        width, height, seed, realistic ? orvane::bench::DrawingProfile::Realistic : orvane::bench::DrawingProfile::Light);
     std::string error;
-    if (!orvane::WriteBmpFile(orvane::bench::MakeScannedDrawing(width, height, seed), argv[1], &error)) {
+    if (allDepths) {
+        const std::string prefix = positional[0];
+        for (int depth : {24, 8, 1})
+            if (!orvane::WriteBmpFile(depth == 24 ? drawing : orvane::bench::WithDepth(drawing, depth),
+                                      prefix + "-" + std::to_string(depth) + ".bmp", &error)) {
+                std::fprintf(stderr, "make_drawing: %s\n", error.c_str());
+                return 1;
+            }
+        return writePbm(drawing, (prefix + ".pbm").c_str()) ? 0 : 1;
+    }
+    if (!orvane::WriteBmpFile(bits == 24 ? drawing : orvane::bench::WithDepth(drawing, bits), positional[0], &error)) {
         std::fprintf(stderr, "make_drawing: %s\n", error.c_str());
+        return 1;
+    }
+    if (pbm && !writePbm(drawing, pbm)) {
+        std::fprintf(stderr, "make_drawing: cannot write %s\n", pbm);
         return 1;
     }
     return 0;

@@ -86,13 +86,35 @@ private:
 };
 
 /// Stroke widths of a drawing: mostly thin, some heavy.
-double strokeWidth(Random& random)
+double strokeWidth(Random& random, DrawingProfile profile)
 {
-    static constexpr double kWidths[] = {1, 1.5, 2, 2, 2.5, 3, 3, 4, 5, 6, 7};
-    return kWidths[random.integer(0, int(std::size(kWidths)) - 1)];
+    static constexpr double kLight[] = {1, 1.5, 2, 2, 2.5, 3, 3, 4, 5, 6, 7};
+    static constexpr double kRealistic[] = {2, 2, 2.5, 3, 3, 3.5, 4, 5, 6, 8};
+    if (profile == DrawingProfile::Light)
+        return kLight[random.integer(0, int(std::size(kLight)) - 1)];
+    return kRealistic[random.integer(0, int(std::size(kRealistic)) - 1)];
 }
 
-void addStraightLine(Canvas& canvas, Random& random, int width, int height)
+/// A row of lettering: glyph-sized clusters of two to five short strokes,
+/// as text, dimensions and labels look on a drawing.
+void addLettering(Canvas& canvas, Random& random, int width, int height)
+{
+    const double size = random.between(9, 22); // glyph height in pixels
+    const double pen = size < 14 ? 2 : 2.5;
+    double x = random.between(0, width), y = random.between(0, height);
+    const int glyphs = random.integer(3, 14);
+    for (int g = 0; g < glyphs && x < width; ++g) {
+        const int strokes = random.integer(2, 5);
+        for (int s = 0; s < strokes; ++s) {
+            const double x0 = x + random.between(0, size * 0.6), y0 = y + random.between(0, size);
+            const double x1 = x + random.between(0, size * 0.6), y1 = y + random.between(0, size);
+            canvas.stroke(x0, y0, x1, y1, pen);
+        }
+        x += size * random.between(0.7, 0.95);
+    }
+}
+
+void addStraightLine(Canvas& canvas, Random& random, int width, int height, DrawingProfile profile)
 {
     const double x = random.between(0, width), y = random.between(0, height);
     double angle;
@@ -103,16 +125,16 @@ void addStraightLine(Canvas& canvas, Random& random, int width, int height)
     default: angle = random.between(0, kPi); break;             // anything
     }
     const double length = random.between(20, std::max(width, height) / 3.0);
-    canvas.stroke(x, y, x + length * std::cos(angle), y + length * std::sin(angle), strokeWidth(random));
+    canvas.stroke(x, y, x + length * std::cos(angle), y + length * std::sin(angle), strokeWidth(random, profile));
 }
 
-void addArc(Canvas& canvas, Random& random, int width, int height)
+void addArc(Canvas& canvas, Random& random, int width, int height, DrawingProfile profile)
 {
     const double cx = random.between(0, width), cy = random.between(0, height);
     const double radius = random.between(4, std::min(width, height) / 6.0 + 5);
     const double start = random.between(0, 2 * kPi);
     const double sweep = random.integer(0, 2) == 0 ? 2 * kPi : random.between(kPi / 4, 3 * kPi / 2);
-    const double w = strokeWidth(random);
+    const double w = strokeWidth(random, profile);
     const int steps = std::max(6, int(radius * sweep / 6.0));
     double px = cx + radius * std::cos(start), py = cy + radius * std::sin(start);
     for (int s = 1; s <= steps; ++s) {
@@ -126,8 +148,9 @@ void addArc(Canvas& canvas, Random& random, int width, int height)
 
 } // namespace
 
-CBitmapImage MakeScannedDrawing(int width, int height, unsigned seed)
+CBitmapImage MakeScannedDrawing(int width, int height, unsigned seed, DrawingProfile profile)
 {
+    const bool realistic = profile == DrawingProfile::Realistic;
     CBitmapImage image;
     if (!image.Create(width, height, 24))
         return image;
@@ -135,10 +158,13 @@ CBitmapImage MakeScannedDrawing(int width, int height, unsigned seed)
     Canvas canvas(width, height);
     const double target = kStrokeAreaShare * double(width) * height;
     while (canvas.area() < target) {
-        if (random.integer(0, 3) == 0)
-            addArc(canvas, random, width, height);
+        const int pick = random.integer(0, realistic ? 9 : 3);
+        if (pick == 0)
+            addArc(canvas, random, width, height, profile);
+        else if (pick >= 7)
+            addLettering(canvas, random, width, height);
         else
-            addStraightLine(canvas, random, width, height);
+            addStraightLine(canvas, random, width, height, profile);
     }
     // Paper, ink and noise. The paper is slightly yellow; each stroke pixel
     // blends paper and a dark ink by its coverage.
@@ -148,8 +174,8 @@ CBitmapImage MakeScannedDrawing(int width, int height, unsigned seed)
         std::uint8_t* row = bits + std::size_t(height - 1 - y) * stride;
         for (int x = 0; x < width; ++x) {
             const double c = canvas.cover(x, y) / 255.0;
-            const double noise = random.between(-7, 7);
-            const bool speck = random.integer(0, 40000) == 0;
+            const double noise = realistic ? random.between(-24, 24) : random.between(-7, 7);
+            const bool speck = random.integer(0, realistic ? 3000 : 40000) == 0;
             const double paper[3] = {232, 246, 250}; // blue, green, red
             const double ink[3] = {48, 36, 30};
             for (int ch = 0; ch < 3; ++ch) {
@@ -158,6 +184,31 @@ CBitmapImage MakeScannedDrawing(int width, int height, unsigned seed)
                     v = ink[ch] + 40;
                 row[3 * x + ch] = std::uint8_t(std::clamp(std::lround(v), 0L, 255L));
             }
+        }
+    }
+    return image;
+}
+
+CBitmapImage WithDepth(const CBitmapImage& drawing, int bits)
+{
+    if (bits == 24)
+        return drawing.Clone();
+    std::vector<RGBQUAD> table;
+    if (bits == 8)
+        for (int i = 0; i < 256; ++i)
+            table.push_back(RGBQUAD{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
+    else
+        table = {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}};
+    CBitmapImage image;
+    if (!image.Create(drawing.GetWidth(), drawing.GetHeight(), bits, table))
+        return image;
+    for (int y = 1; y <= drawing.GetHeight(); ++y) {
+        const std::uint8_t* p = drawing.GetRow(y);
+        for (int x = 1; x <= drawing.GetWidth(); ++x, p += 3) {
+            const int b = p[0], g = p[1], r = p[2];
+            const unsigned index = bits == 8 ? unsigned((299 * r + 587 * g + 114 * b + 500) / 1000)
+                                             : unsigned(!(r < 170 || g < 170 || b < 170));
+            image.SetPixelIndex(x, y, index);
         }
     }
     return image;
