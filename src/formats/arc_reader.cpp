@@ -92,6 +92,10 @@ bool underflows(std::string_view number)
         if (ec == std::errc::result_out_of_range)
             return digits[0] == '-';
     }
+    // An exponent this far out decides alone (and the sum cannot overflow).
+    constexpr long long kFar = 1'000'000'000;
+    if (exponent > kFar || exponent < -kFar)
+        return exponent < 0;
     return power + exponent < 0;
 }
 
