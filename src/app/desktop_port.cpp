@@ -37,7 +37,8 @@ void DesktopPort::progressOpen(std::string_view title)
     m_dialog->setWindowTitle(toQString(title));
     m_dialog->show();
     m_dialog->repaint();
-    m_cancelled = false;
+    // A cancel lasts for the whole command: One-Touch's tracing must not
+    // start after its thinning was cancelled.
     m_sinceEvents.invalidate();
 }
 

@@ -14,7 +14,9 @@ class CProgressDlg;
 class CVaroApp;
 
 /// One port per command: a long operation opens its own progress dialog,
-/// which goes when the operation (or, at the latest, the port) ends.
+/// which goes when the operation (or, at the latest, the port) ends. Once
+/// the user cancels, every later check of the command reports the cancel,
+/// also in the next progress dialog the command opens.
 class DesktopPort final : public Port {
 public:
     explicit DesktopPort(CVaroApp& app);

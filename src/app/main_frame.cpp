@@ -151,7 +151,9 @@ void CMainFrame::UpdateRecentFiles()
     for (QMenu* menu : m_fileMenus)
         for (QAction* old : m_recentActions)
             menu->removeAction(old);
-    qDeleteAll(m_recentActions);
+    // Later: one of them may be the entry whose click is being handled.
+    for (QAction* old : m_recentActions)
+        old->deleteLater();
     m_recentActions.clear();
 
     const QStringList files = m_app.recentFiles();
@@ -425,9 +427,13 @@ void CMainFrame::dropEvent(QDropEvent* event)
     const QList<QUrl> urls = event->mimeData()->urls();
     event->acceptProposedAction();
     activateWindow();
-    for (const QUrl& url : urls)
-        if (url.isLocalFile())
-            m_app.OpenDocumentFile(url.toLocalFile());
+    // Opened once the drop is over: opening may ask questions, and the
+    // program that dragged the files waits for the drop to end.
+    QTimer::singleShot(0, this, [this, urls] {
+        for (const QUrl& url : urls)
+            if (url.isLocalFile())
+                m_app.OpenDocumentFile(url.toLocalFile());
+    });
 }
 
 } // namespace orvane::app

@@ -5,6 +5,7 @@
 
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -39,6 +40,7 @@ CShowFilterDlg::CShowFilterDlg(const std::vector<std::uint32_t>& filter, bool fi
         if (m_list->findItems(QString::number(id), Qt::MatchExactly).isEmpty())
             m_list->addItem(QString::number(id));
     connect(m_list, &QListWidget::itemDoubleClicked, this, &CShowFilterDlg::RemoveEntry);
+    m_list->installEventFilter(this); // Delete removes the selected entries, for the keyboard
 
     auto* mode = new QGroupBox(QStringLiteral("Filter Mode"), this);
     auto* modeLayout = new QHBoxLayout(mode);
@@ -97,6 +99,12 @@ bool CShowFilterDlg::eventFilter(QObject* watched, QEvent* event)
     // button or by Tab; a refusal keeps it there.
     if (watched == m_edit && event->type() == QEvent::FocusOut && isVisible())
         AddLineId();
+    if (watched == m_list && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        for (QListWidgetItem* item : m_list->selectedItems())
+            RemoveEntry(item);
+        return true;
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -47,7 +47,10 @@ CThresholdDlg::CThresholdDlg(std::uint32_t lower, std::uint32_t upper, QWidget* 
             m_edits[bound][c] = edit;
             layout->addWidget(edit, bound == 0 ? 0 : 4, 1 + c);
         }
-    layout->addWidget(new QLabel(QStringLiteral("v"), this), 1, 1);
+    for (int c = 0; c < 3; ++c) // which edit is which, for every user
+        layout->addWidget(new QLabel(QString::fromLatin1(c == 0 ? "Red" : c == 1 ? "Green" : "Blue"), this), 1, 1 + c,
+                          Qt::AlignHCenter | Qt::AlignTop);
+    layout->addWidget(new QLabel(QStringLiteral("v"), this), 1, 1, Qt::AlignLeft | Qt::AlignBottom);
     layout->addWidget(new QLabel(QStringLiteral("Keep Pixels Within This Range"), this), 2, 0, 1, 4);
     layout->addWidget(new QLabel(QStringLiteral("v"), this), 3, 1);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

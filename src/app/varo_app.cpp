@@ -25,6 +25,7 @@
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QPageSetupDialog>
+#include <QRegularExpression>
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
@@ -219,7 +220,16 @@ void CVaroApp::OnRevert()
         return;
     CVaroDoc* doc = frame->document();
     const QString path = doc->GetPathName();
-    if (doc->RefuseIfBusy() || !doc->SaveModified())
+    if (doc->RefuseIfBusy())
+        return;
+    if (!QFileInfo(path).isReadable()) {
+        // Closing first would lose the only copy.
+        MessageBox(QStringLiteral("%1 cannot be reopened: the file is no longer there, or cannot be read.")
+                       .arg(path),
+                   MessageButtons::Ok);
+        return;
+    }
+    if (!doc->SaveModified())
         return;
     // Every window of the document goes, so that the file is read afresh
     // rather than the open document activated again.
@@ -425,6 +435,12 @@ QString CVaroApp::GetFileName(FileDialogRequest& request)
     if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
         dialog.selectNameFilter(request.filters[request.filterIndex]);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // A name typed without an extension takes that of the format chosen.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
+        static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+        const QRegularExpressionMatch match = pattern.match(filter);
+        dialog.setDefaultSuffix(match.hasMatch() ? match.captured(1).toLower() : request.defaultSuffix);
+    });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     if (!request.initialPath.isEmpty()) {
         const QFileInfo start(request.initialPath);

@@ -170,7 +170,13 @@ void CVaroDoc::OnOpenVector()
     const bool erased = m_doc.m_lines.GetLineCount() != linesBefore;
     FileDialogRequest request{false, QStringLiteral("Open Vector"), {QStringLiteral("R2U ARC File (*.arc)")}, 0,
                               QStringLiteral("arc"), QFileInfo(GetPathName()).absolutePath(), false};
-    const QString path = m_app.GetFileName(request);
+    QString path = m_app.GetFileName(request);
+    if (!path.isEmpty() && QFileInfo(path).suffix().compare(QStringLiteral("arc"), Qt::CaseInsensitive) != 0) {
+        m_app.MessageBox(QStringLiteral("Nothing was read from %1: only ARC files (.arc) hold lines that can be read "
+                                        "back.").arg(QFileInfo(path).fileName()),
+                         MessageButtons::Ok);
+        path.clear();
+    }
     WaitCursor wait;
     const bool read = !path.isEmpty() && m_doc.OpenVectorFile(toPath(path), port);
     if (!erased && !read)
@@ -179,6 +185,8 @@ void CVaroDoc::OnOpenVector()
     RecordChange(QStringLiteral("Open Vector"), std::move(before));
     if (read && !m_doc.VectorsChanged())
         m_history.MarkSaved(false, true);
+    if (erased)
+        ClearSelections();
     OnLinesChanged();
 }
 
@@ -199,10 +207,18 @@ void CVaroDoc::OnEditRedo()
         afterUndoOrRedo(m_history.Redo(m_doc));
 }
 
+void CVaroDoc::ClearSelections()
+{
+    for (CVaroView* view : m_views)
+        view->state().m_selection.clear();
+}
+
 void CVaroDoc::afterUndoOrRedo(const UndoHistory::Touched& touched)
 {
     if (!touched.done)
         return;
+    if (touched.lines)
+        ClearSelections();
     if (touched.image) {
         OnDocumentChanged();
         return;

@@ -64,6 +64,9 @@ public:
     /// Everything about the document may have changed: screen pixels,
     /// windows, titles and the histogram window follow.
     void OnDocumentChanged();
+    /// Empties the selection of every window: the lines were replaced, and
+    /// the selected ids would name other lines.
+    void ClearSelections();
 
     // --- Closing ------------------------------------------------------------
 

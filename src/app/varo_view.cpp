@@ -205,8 +205,16 @@ bool CVaroView::OnCmdMsg(int id, CmdUI* ui)
         return command([this] { SetZoom(orvane::StepZoomOut(orvane::StepZoomOut(m_state.m_fZoom)), viewport()->rect().center()); });
     case ID_ZOOM_RESET: return command([this] { OnZoomReset(); });
     case ID_REDRAW: return command([this] { OnRedraw(); });
-    case ID_FILE_PRINT: return command([this] { OnFilePrint(); });
-    case ID_FILE_PRINT_PREVIEW: return command([this] { OnFilePrintPreview(); });
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
+        // Printing a half-processed image helps nobody: wait for the end.
+        if (ui) {
+            ui->enabled = !m_doc->IsBusy();
+            return true;
+        }
+        if (!m_doc->RefuseIfBusy())
+            id == ID_FILE_PRINT ? OnFilePrint() : OnFilePrintPreview();
+        return true;
     default: return false;
     }
 }
@@ -219,6 +227,17 @@ void CVaroView::runCommand(const QString& name, unsigned parts, const Command& c
     Document& core = doc->core();
     DesktopPort port(*CVaroApp::instance());
     DocumentSnapshot before = core.TakeSnapshot(parts);
+    if (!before.complete) {
+        // Without the copy there is no undo, and nothing to put back if the
+        // command fails: the user decides.
+        if (ShowMessageBox(port, MessageButtons::YesNo,
+                           "There is not enough memory to keep a copy of the image for Undo.\n"
+                           "Run %s without Undo (earlier changes can no longer be undone either)?",
+                           name.toStdString().c_str()) != MessageAnswer::Yes)
+            return;
+        doc->history().Clear();
+        undoFailure = false;
+    }
     const std::vector<std::uint32_t> selection = m_state.m_selection;
     CommandOutcome outcome;
     {
@@ -244,7 +263,10 @@ void CVaroView::runCommand(const QString& name, unsigned parts, const Command& c
     }
     if (outcome.imageChanged && outcome.succeeded)
         doc->UpdateHistogram();
-    doc->RecordChange(name, std::move(before));
+    if (outcome.linesReplaced)
+        doc->ClearSelections(); // the ids now name other lines, in every window
+    if (before.complete)
+        doc->RecordChange(name, std::move(before));
     doc->OnDocumentChanged();
 }
 
@@ -389,9 +411,13 @@ void CVaroView::OnPen(const QPoint& client)
     std::uint8_t red = 0, green = 0, blue = 0;
     const bool painted = core.m_image.SetPixelColor(x, y, 0, 0, 0) == 1;
     core.m_image.GetPixelColor(x, y, red, green, blue);
-    if (painted) {
-        // A click outside the image, or on an image whose colours lack
-        // black, changes nothing and leaves the document as it was.
+    const bool changed = painted && !before.pixels.empty() &&
+                         !std::equal(before.pixels[0].bytes.begin(), before.pixels[0].bytes.end(),
+                                     core.m_image.GetBits() + before.pixels[0].offset);
+    if (changed) {
+        // A click outside the image, on a pixel that is black already, or on
+        // an image whose colours lack black, changes nothing and leaves the
+        // document as it was.
         m_doc->RecordChange(QStringLiteral("Pen"), std::move(before));
         m_doc->raster().PixelChanged(core.m_image, image.x(), image.y());
         m_doc->UpdateAllViews(this);

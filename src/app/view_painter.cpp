@@ -55,6 +55,7 @@ void paintImage(QPainter& painter, const Document& doc, const ViewState& view, I
     for (int top = area.top(); top <= area.bottom(); top += kStripRows) {
         const QRect strip(area.left(), top, area.width(), std::min(kStripRows, area.bottom() + 1 - top));
         QImage pixels(strip.size(), QImage::Format_RGB32);
+        pixels.fill(Qt::white);
         raster.Render(doc.m_image, view.m_fZoom, {strip.left(), strip.top(), strip.right() + 1, strip.bottom() + 1},
                       reinterpret_cast<std::uint32_t*>(pixels.bits()), pixels.bytesPerLine() / 4);
         painter.drawImage(strip.topLeft(), pixels);

@@ -112,6 +112,10 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
     const std::string& input = job.input;
     const std::vector<fs::path>& outputs = job.outputs;
     CliPort port(terminal, fs::path(input).filename().string());
+    if (terminal.interrupted) {
+        port.error("interrupted; not started");
+        return false;
+    }
     const auto start = std::chrono::steady_clock::now();
 
     // The whole job's memory, before anything is allocated.
@@ -153,7 +157,15 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
             outcome = runImageCommand(options, image, port);
         doc.ApplyOutcome(outcome);
         if (!outcome.succeeded) {
-            port.error(std::string("failed: ") + (options.producesVectors() ? "Error: Vectorisation failed." : commandName(options.command)));
+            if (terminal.interrupted) {
+                port.error("interrupted; nothing written");
+                return false;
+            }
+            // The core's failure text names the step: thinning, edges or tracing.
+            std::string why = port.lastStatus();
+            while (!why.empty() && why.back() == ' ')
+                why.pop_back();
+            port.error("failed: " + (why.empty() ? std::string(commandName(options.command)) : why));
             return false;
         }
     }

@@ -78,14 +78,48 @@ std::string identity(const fs::path& path)
 
 } // namespace
 
+/// Why the plan would write over an input, or over one of its own files
+/// twice; "" when it would not.
+std::string checkOverwrites(const Options& options, const std::vector<Job>& jobs)
+{
+    std::map<std::string, std::string> written; // file -> what writes it
+    for (const Job& job : jobs)
+        for (const fs::path& out : job.outputs)
+            written.emplace(identity(out), job.input);
+    for (const std::string& input : options.inputs)
+        if (written.count(identity(input)))
+            return "the output " + input + " is an input: the scan would be replaced by what is made of it; "
+                   "give another output";
+    if (!options.saveImage.empty()) {
+        if (!isBmp(options.saveImage))
+            return "--save-image writes a BMP file: give a name ending in .bmp";
+        if (written.count(identity(options.saveImage)) || identity(options.saveImage) == identity(options.inputs[0]))
+            return "--save-image " + options.saveImage + " is the input or an output: give another name";
+    }
+    return "";
+}
+
 std::optional<std::vector<Job>> MakePlan(const Options& options, std::string& error)
 {
+    if (options.command == Command::Convert)
+        for (const std::string& input : options.inputs) {
+            std::string ext = FileExtension(input);
+            for (char& c : ext)
+                c = char(std::tolower(static_cast<unsigned char>(c)));
+            if (ext != ".arc") {
+                error = "convert reads ARC files: " + input + " does not end in .arc";
+                return std::nullopt;
+            }
+        }
     std::vector<Job> jobs;
     if (!isFolderOutput(options)) {
         error = checkFileOutput(options);
         if (!error.empty())
             return std::nullopt;
         jobs.push_back({options.inputs[0], {fs::path(options.output)}, {}});
+        error = checkOverwrites(options, jobs);
+        if (!error.empty())
+            return std::nullopt;
         return jobs;
     }
     std::error_code ec;
@@ -130,6 +164,9 @@ std::optional<std::vector<Job>> MakePlan(const Options& options, std::string& er
         }
         jobs.push_back(std::move(job));
     }
+    error = checkOverwrites(options, jobs);
+    if (!error.empty())
+        return std::nullopt;
     return jobs;
 }
 

@@ -38,6 +38,8 @@ void CliPort::error(std::string_view text)
 
 void CliPort::showStatus(StatusPane pane, std::string_view text)
 {
+    if (pane == StatusPane::Message && !text.empty())
+        m_lastStatus = text;
     if (!m_terminal.verbose || m_terminal.quiet || pane != StatusPane::Message || text.empty())
         return;
     std::lock_guard guard(m_terminal.lock);

@@ -38,6 +38,9 @@ public:
 
     /// Writes "orvane-cli: INPUT: text" to stderr, even when quiet.
     void error(std::string_view text);
+    /// The last text the core wrote to the message pane (its failure text
+    /// names the step that failed).
+    const std::string& lastStatus() const { return m_lastStatus; }
 
 private:
     void drawBar(int percent);
@@ -45,6 +48,7 @@ private:
     Terminal& m_terminal;
     std::string m_input;
     std::string m_title;
+    std::string m_lastStatus;
     std::uint16_t m_upper = 0;
     int m_lastPercent = -1;
 };

@@ -6,6 +6,8 @@
 #include "cli/memory_budget.h"
 
 #include <algorithm>
+#include <exception>
+#include <string>
 #include <optional>
 #include <atomic>
 #include <csignal>
@@ -65,9 +67,16 @@ int main(int argc, char** argv)
     std::atomic<std::size_t> next{0};
     std::atomic<int> failures{0};
     auto worker = [&] {
-        for (std::size_t i = next++; i < jobs->size(); i = next++)
-            if (!RunInput(options, (*jobs)[i], terminal, budget))
+        for (std::size_t i = next++; i < jobs->size() && !terminal.interrupted; i = next++) {
+            bool ok = false;
+            try {
+                ok = RunInput(options, (*jobs)[i], terminal, budget);
+            } catch (const std::exception& error) { // out of memory, above all: this input fails alone
+                CliPort(terminal, (*jobs)[i].input).error(std::string("failed: ") + error.what());
+            }
+            if (!ok)
                 ++failures;
+        }
     };
     std::vector<std::thread> threads;
     for (std::size_t t = 1; t < workers; ++t)
@@ -75,5 +84,9 @@ int main(int argc, char** argv)
     worker();
     for (std::thread& t : threads)
         t.join();
+    if (terminal.interrupted) {
+        std::fprintf(stderr, "orvane-cli: interrupted; inputs not yet started were left alone\n");
+        return 1;
+    }
     return failures > 0 ? 1 : 0;
 }

@@ -73,6 +73,9 @@ std::uint64_t EstimateJobBytes(int width, int height, int bitsPerPixel, Command 
     case Command::Grey: bytes += 0.1 * image; break;
     default: break;
     }
+    // Absurd sizes from a damaged header must not wrap round to little.
+    if (!(bytes < 1e18))
+        return std::numeric_limits<std::uint64_t>::max();
     return std::uint64_t(bytes) + (std::uint64_t(16) << 20); // and the program itself
 }
 

@@ -57,13 +57,24 @@ DevicePoint VertexToDevice(double x, double y, float zoom)
 
 double LinePenWidth(float zoom) { return (VectorScale(zoom) / 2) * GridUnit(zoom); }
 
-int DeviceToImage(int device, float zoom) { return int(std::trunc(double(device) / double(zoom))); }
+// Reduced zooms are 1/n exactly: n is taken whole, never through the float
+// 1/n, which is a little more or less than the true value.
+int DeviceToImage(int device, float zoom)
+{
+    if (zoom < 1.0f)
+        return device * reductionOf(zoom);
+    return int(std::trunc(double(device) / double(zoom)));
+}
 
 int DeviceExtent(int pixels, float zoom)
 {
     if (pixels <= 0)
         return 0;
-    return int(std::ceil(double(pixels) * double(zoom) - 1e-9));
+    if (zoom < 1.0f) {
+        const int n = reductionOf(zoom);
+        return (pixels + n - 1) / n;
+    }
+    return int(std::lround(double(pixels) * double(zoom)));
 }
 
 int ScrollToKeepPoint(int oldScroll, int clientPoint, float oldZoom, float newZoom, int extent, int clientSize)

@@ -218,6 +218,23 @@ private slots:
             QCOMPARE(doc->views().first()->state().m_selection, std::vector<std::uint32_t>{3});
             QCOMPARE(doc->history().UndoName(), std::string("One-Touch Vectorisation"));
         }
+
+        // A cancel while thinning or finding edges ends the whole command:
+        // nothing is traced from a half-prepared image.
+        for (int method : {0, 1, 2}) {
+            bool cancelled = false;
+            run.app().m_checkHook = [&](CProgressDlg* dialog) {
+                if (dialog && !cancelled && dialog->windowTitle() != QStringLiteral("Vectorisation")) {
+                    dialog->OnCancel();
+                    cancelled = true;
+                }
+            };
+            run.app().m_settings.m_nOneTouchMethod = std::int16_t(method);
+            run.frame()->OnCommand(ID_ONE_TOUCH);
+            QVERIFY(cancelled);
+            QVERIFY2(stateOf(doc->core()) == before, qPrintable(QStringLiteral("method %1").arg(method)));
+            QCOMPARE(doc->history().UndoName(), std::string("One-Touch Vectorisation"));
+        }
     }
 
     void undoAndRedoPutBackEveryKindOfChange()
@@ -281,6 +298,25 @@ private slots:
             QVERIFY2(stateOf(doc->core()) == states[i], qPrintable(QStringLiteral("redo to state %1").arg(i)));
         }
         QVERIFY(!run.frame()->action(ID_EDIT_REDO)->isEnabled());
+    }
+
+    void replacedLinesLeaveNoStaleSelectionInAnyWindow()
+    {
+        AppHarness run;
+        CVaroDoc* doc = run.open(run.writeBmp("a.bmp", drawingWithStrokes()));
+        run.frame()->OnCommand(ID_WINDOW_NEW);
+        run.frame()->OnCommand(ID_THINNING_STENTIFORD);
+        run.frame()->OnCommand(ID_VECTORISE);
+        for (CVaroView* view : doc->views())
+            view->state().m_selection = {1, 2};
+        run.frame()->OnCommand(ID_VECTORISE);
+        for (CVaroView* view : doc->views())
+            QVERIFY(view->state().m_selection.empty());
+        for (CVaroView* view : doc->views())
+            view->state().m_selection = {1};
+        run.frame()->OnCommand(ID_EDIT_UNDO); // the lines of the first run come back
+        for (CVaroView* view : doc->views())
+            QVERIFY(view->state().m_selection.empty());
     }
 
     void savingMarksUndoneStatesModifiedAndRevertClearsTheHistory()

@@ -90,6 +90,9 @@ private slots:
         s.view->OnLeftClick({9, 13}); // pixel 2, 3 at zoom 4
         QCOMPARE(s.pixel(2, 3), QColor(Qt::black));
         QCOMPARE(s.view->ColourAt({9, 13}), QColor(Qt::black)); // and it shows
+        const std::size_t painted = s.doc->history().Count();
+        s.view->OnLeftClick({9, 13}); // black already: nothing to undo
+        QCOMPARE(s.doc->history().Count(), painted);
 
         const std::size_t steps = s.doc->history().Count();
         s.view->SetZoom(1, {0, 0});

@@ -65,11 +65,16 @@ private slots:
         port.progressClose();
         QVERIFY(!port.progressDialog());
 
-        port.progressOpen("Grey Scale");
-        QVERIFY(!port.CheckCancel()); // every operation starts uncancelled
-        QTest::keyClick(port.progressDialog(), Qt::Key_Escape);
-        QVERIFY(port.CheckCancel());
-        QVERIFY(port.progressDialog()->isVisible());
+        port.progressOpen("Vectorisation");
+        QVERIFY(port.CheckCancel()); // a cancel lasts for the rest of its command
+        port.progressClose();
+
+        DesktopPort next(run.app()); // the next command starts uncancelled
+        next.progressOpen("Grey Scale");
+        QVERIFY(!next.CheckCancel());
+        QTest::keyClick(next.progressDialog(), Qt::Key_Escape);
+        QVERIFY(next.CheckCancel());
+        QVERIFY(next.progressDialog()->isVisible());
     }
 
     void anOperationCannotBeInterruptedByClosingItsWindowOrQuitting()

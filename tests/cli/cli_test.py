@@ -223,6 +223,11 @@ def test_batch_names_the_bad_input(batch):
     pytest.param(["onetouch", "{plan}", "-o", "{tmp}/a.dxf", "-o", "{tmp}/b.dxf"], id="output-twice"),
     pytest.param(["onetouch", "{plan}", "-o", "-out.dxf", "--format", "dxf"], id="option-as-output"),
     pytest.param(["onetouch", "{plan}", "--bogus", "-o", "{tmp}/z.dxf"], id="unknown-option"),
+    pytest.param(["thin", "{plan}", "-o", "{plan}"], id="output-is-the-input"),
+    pytest.param(["thin", "{plan}", "-o", "{tmp}"], id="output-folder-holds-the-input"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/s.dxf", "--save-image", "{tmp}/s.dxf"], id="save-image-not-bmp"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/s.dxf", "--save-image", "{plan}"], id="save-image-is-the-input"),
+    pytest.param(["convert", "{plan}", "-o", "{tmp}/c.dxf", "--size", "10x10"], id="convert-needs-arc"),
 ])
 def test_usage_error(run, tmp, plan, args):
     out = run(*(a.format(plan=plan, tmp=tmp) for a in args))

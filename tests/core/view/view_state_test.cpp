@@ -45,6 +45,19 @@ TEST(ViewMapping, VerticesSitOnPixelCentresFromZoomTwoAndOnCornersBelow)
     EXPECT_DOUBLE_EQ(VertexToDevice(2.75, 0, 16).x, (27 + 5) * 1.6) << "fractions go to the 1/k grid";
 }
 
+TEST(ViewMapping, ReducedZoomsAreExactWholeReductions)
+{
+    // The float 1/n is a little off 1/n; pixels and extents must not be.
+    for (int n = 2; n <= 16; ++n) {
+        const float zoom = 1.0f / float(n);
+        for (int d : {1, 2, 7, 100, 1999})
+            EXPECT_EQ(DeviceToImage(d, zoom), d * n) << "1/" << n;
+        for (int k : {1, 3, 100, 375})
+            EXPECT_EQ(DeviceExtent(k * n, zoom), k) << "1/" << n;
+        EXPECT_EQ(DeviceExtent(3 * n + 1, zoom), 4) << "a partly covered device pixel still shows";
+    }
+}
+
 TEST(ViewMapping, DevicePixelsNameTheImagePixelUnderThem)
 {
     EXPECT_EQ(DeviceToImage(0, 1), 0);
