@@ -68,13 +68,33 @@ std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target)
     return target.parent_path() / ("." + name + suffix);
 }
 
+/// The file a path names: a symbolic link's target (so that the link stays
+/// a link), else the path itself.
+std::filesystem::path resolved(std::filesystem::path target)
+{
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const std::filesystem::path real = std::filesystem::weakly_canonical(target, ec);
+        if (!ec)
+            return real;
+    }
+    return target;
+}
+
 AtomicFile::AtomicFile(std::filesystem::path target)
-    : m_target(std::move(target)), m_temp(TemporaryPathBeside(m_target))
+    : m_target(resolved(std::move(target))), m_temp(TemporaryPathBeside(m_target))
 {
     errno = 0;
     m_out.open(m_temp, std::ios::binary | std::ios::trunc);
-    if (!m_out.is_open())
+    if (!m_out.is_open()) {
         m_error = whyNoFile(m_target, errno);
+        return;
+    }
+    // A file replaced keeps who may read and write it.
+    std::error_code ec;
+    const std::filesystem::file_status old = std::filesystem::status(m_target, ec);
+    if (!ec && std::filesystem::is_regular_file(old))
+        std::filesystem::permissions(m_temp, old.permissions(), ec);
 }
 
 AtomicFile::~AtomicFile()
@@ -164,10 +184,11 @@ bool CommitFiles(std::span<AtomicFile* const> files, std::string* error)
             std::filesystem::remove(step.backup, ignored);
         folders.insert(step.target.parent_path().empty() ? "." : step.target.parent_path());
     }
+    // The files are in place; a folder the system will not sync (some
+    // network file systems) does not undo that.
     std::string why;
     for (const std::filesystem::path& folder : folders)
-        if (!syncPath(folder, true, why))
-            return fail(error, "cannot sync the folder " + folder.string() + ": " + why);
+        syncPath(folder, true, why);
     return true;
 }
 

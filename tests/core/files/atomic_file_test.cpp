@@ -40,6 +40,19 @@ TEST_F(AtomicFileTest, ReplacesTheTargetOnlyWhenTheWriterSucceeds)
     EXPECT_LT(TemporaryPathBeside(dir / (std::string(248, 'n') + ".bmp")).filename().string().size(), 64u);
 }
 
+TEST_F(AtomicFileTest, AReplacedFileKeepsItsLinkAndItsPermissions)
+{
+    const fs::path real = dir / "shared.dxf", link = dir / "link.dxf";
+    ASSERT_TRUE(write(real, "old"));
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::group_write);
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(write(link, "new"));
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
+    EXPECT_EQ(slurp(real), "new");
+    EXPECT_TRUE((fs::status(real).permissions() & fs::perms::group_write) != fs::perms::none);
+}
+
 TEST_F(AtomicFileTest, ReplacesSeveralFilesAsOneStep)
 {
     const fs::path mid = dir / "a.mid", mif = dir / "a.mif";
