@@ -29,7 +29,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <atomic>
 #include <cstring>
+#include <exception>
+#include <thread>
 #include <new>
 
 namespace orvane {
@@ -207,7 +210,6 @@ private:
         m_syStore = floatGrid(kept + m_ringSize);
         if (!m_syStore)
             return false;
-        m_ringRow.assign(std::size_t(m_ringSize), -1);
         m_zeroRow.assign(std::size_t(m_cols), 0.0f);
         for (int r = 1; r <= m_rows - 2; ++r)
             if (m_slotOfRow[std::size_t(r)] >= 0)
@@ -215,18 +217,37 @@ private:
         return true;
     }
 
+    /// What one thread forming rows keeps: its ring of Sy rows and the
+    /// buffers of dxRow.
+    struct Rows {
+        float* const* ring = nullptr; ///< m_ringSize rows of m_cols floats
+        std::vector<int> ringRow;     ///< the Sy row each ring slot holds, or -1
+        std::vector<int> extended;
+        std::vector<float> sxRow;
+        std::vector<float> sxExtended;
+    };
+
+    Rows rowsOn(float* const* ring) const
+    {
+        Rows rows;
+        rows.ring = ring;
+        rows.ringRow.assign(std::size_t(m_ringSize), -1);
+        rows.sxRow.assign(std::size_t(m_cols), 0.0f);
+        return rows;
+    }
+
     /// Row r of Sy (0 outside the interior rows).
-    const float* syRow(int r)
+    const float* syRow(int r, Rows& rows) const
     {
         if (r < 1 || r > m_rows - 2)
             return m_zeroRow.data();
         if (m_slotOfRow[std::size_t(r)] >= 0)
             return (*m_syStore)[m_slotOfRow[std::size_t(r)]];
         const int slot = r % m_ringSize;
-        float* row = (*m_syStore)[m_ringStart + slot];
-        if (m_ringRow[std::size_t(slot)] != r) {
+        float* row = rows.ring[slot];
+        if (rows.ringRow[std::size_t(slot)] != r) {
             smoothColumn(r, row);
-            m_ringRow[std::size_t(slot)] = r;
+            rows.ringRow[std::size_t(slot)] = r;
         }
         return row;
     }
@@ -254,7 +275,7 @@ private:
 
     /// Row r of Dx: the image row smoothed along the row (Sx, 0 outside the
     /// interior), then differentiated along it. Rows 0 and R - 1 are 0.
-    void dxRow(int r, float* out)
+    void dxRow(int r, float* out, Rows& rows) const
     {
         std::fill(out, out + m_cols, 0.0f);
         if (r < 1 || r > m_rows - 2)
@@ -262,11 +283,11 @@ private:
         const int taps = m_width;
         const int pad = std::max(0, taps - 1);
         const std::uint8_t* in = m_i[r];
-        extendRow(in, m_extended, pad);
-        float* sx = m_sxRow.data();
+        extendRow(in, rows.extended, pad);
+        float* sx = rows.sxRow.data();
         for (int j = 1; j <= m_cols - 2; ++j)
             sx[j] = m_gau[0] * float(in[j]);
-        const int* e = m_extended.data() + pad;
+        const int* e = rows.extended.data() + pad;
         for (int k = 1; k < taps; ++k) {
             const float gk = m_gau[k];
             int j = 1;
@@ -277,8 +298,8 @@ private:
             for (; j <= m_cols - 2; ++j)
                 sx[j] = sx[j] + gk * float(e[j - k] + e[j + k]);
         }
-        extendRow(sx, m_sxExtended, pad);
-        const float* sxe = m_sxExtended.data() + pad;
+        extendRow(sx, rows.sxExtended, pad);
+        const float* sxe = rows.sxExtended.data() + pad;
         for (int k = 1; k < taps; ++k) {
             const float dk = m_dgau[k];
             int j = 1;
@@ -290,15 +311,15 @@ private:
     }
 
     /// Row r of Dy: Sy differentiated along the columns. Rows 0 and R - 1 are 0.
-    void dyRow(int r, float* out)
+    void dyRow(int r, float* out, Rows& rows) const
     {
         std::fill(out, out + m_cols, 0.0f);
         if (r < 1 || r > m_rows - 2)
             return;
         for (int k = 1; k < m_width; ++k) {
             const float dk = m_dgau[k];
-            const float* above = syRow(wrap(r - k, m_rows));
-            const float* below = syRow(wrap(r + k, m_rows));
+            const float* above = syRow(wrap(r - k, m_rows), rows);
+            const float* below = syRow(wrap(r + k, m_rows), rows);
             int j = 1;
             for (; j + 3 <= m_cols - 2; j += 4)
                 store4(out + j, load4<Floats4>(out + j) + dk * (load4<Floats4>(above + j) - load4<Floats4>(below + j)));
@@ -386,27 +407,30 @@ private:
         out[j + 3] = std::uint8_t(hiInt[1] & maximum[3]);
     }
 
-    /// Non-maximum suppression into M, forming Dx, Dy and the gradient
-    /// magnitude of rows i - 1, i and i + 1 as row i is reached.
-    void suppressNonMaxima()
+    /// Non-maximum suppression of rows first .. last into M, forming Dx,
+    /// Dy and the gradient magnitude of rows i - 1, i and i + 1 as row i is
+    /// reached; `before(i)` is asked before each row and ends the work when
+    /// false. Each row depends on the image grid alone, so bands of rows can
+    /// be formed by different threads with the same result.
+    template <class Before>
+    void suppressRows(int first, int last, Rows& rows, Before before) const
     {
         const std::size_t cols = std::size_t(m_cols);
-        m_sxRow.assign(cols, 0.0f);
         std::vector<float> buffers(9 * cols);
         // Three rolling rows each of Dx, Dy and magnitude: [0] above, [1] here, [2] below.
         float* dx[3] = {&buffers[0], &buffers[cols], &buffers[2 * cols]};
         float* dy[3] = {&buffers[3 * cols], &buffers[4 * cols], &buffers[5 * cols]};
         float* norm[3] = {&buffers[6 * cols], &buffers[7 * cols], &buffers[8 * cols]};
-        for (int r = 0; r <= 1; ++r) {
-            dxRow(r, dx[r]);
-            dyRow(r, dy[r]);
-            normRow(dx[r], dy[r], norm[r], m_cols);
+        for (int r = first - 1; r <= first; ++r) {
+            dxRow(r, dx[r - first + 1], rows);
+            dyRow(r, dy[r - first + 1], rows);
+            normRow(dx[r - first + 1], dy[r - first + 1], norm[r - first + 1], m_cols);
         }
-        for (int i = 1; i <= m_rows - 2; ++i) {
-            if (m_progress.check())
+        for (int i = first; i <= last; ++i) {
+            if (!before(i))
                 return;
-            dxRow(i + 1, dx[2]);
-            dyRow(i + 1, dy[2]);
+            dxRow(i + 1, dx[2], rows);
+            dyRow(i + 1, dy[2], rows);
             normRow(dx[2], dy[2], norm[2], m_cols);
             const float* xr = dx[1];
             const float* yr = dy[1];
@@ -416,11 +440,51 @@ private:
                 suppress4(xr, yr, norm[0], norm[1], norm[2], out, j);
             for (; j <= m_cols - 2; ++j)
                 out[j] = suppressOne(xr[j], yr[j], norm[0], norm[1], norm[2], j);
-            for (float** rows : {dx, dy, norm}) {
-                std::swap(rows[0], rows[1]);
-                std::swap(rows[1], rows[2]);
+            for (float** rolling : {dx, dy, norm}) {
+                std::swap(rolling[0], rolling[1]);
+                std::swap(rolling[1], rolling[2]);
             }
         }
+    }
+
+    /// Non-maximum suppression of every interior row into M, asking for a
+    /// cancel before each row. Where the machine has a second core, a second
+    /// thread forms the lower half of the rows meanwhile; a cancel leaves M
+    /// unused, so how far that thread got does not matter.
+    void suppressNonMaxima()
+    {
+        const int first = 1, last = m_rows - 2;
+        std::atomic<bool> stop{false};
+        int split = last + 1; // the second thread's first row
+        std::vector<float> otherRing;
+        std::vector<float*> otherRows;
+        std::thread worker;
+        if (std::thread::hardware_concurrency() > 1 && last - first >= 64) {
+            try {
+                otherRing.resize(std::size_t(m_ringSize) * std::size_t(m_cols));
+                for (int k = 0; k < m_ringSize; ++k)
+                    otherRows.push_back(otherRing.data() + std::size_t(k) * std::size_t(m_cols));
+                const int lower = first + (last - first + 1) / 2;
+                worker = std::thread([this, &stop, &otherRows, lower, last] {
+                    Rows other = rowsOn(otherRows.data());
+                    suppressRows(lower, last, other, [&stop](int) { return !stop.load(std::memory_order_relaxed); });
+                });
+                split = lower;
+            } catch (const std::exception&) { // no memory or no thread: this one does it all
+                split = last + 1;
+            }
+        }
+        std::vector<float*> mainRows;
+        for (int k = 0; k < m_ringSize; ++k)
+            mainRows.push_back((*m_syStore)[m_ringStart + k]);
+        Rows main = rowsOn(mainRows.data());
+        bool cancelled = false;
+        suppressRows(first, split - 1, main, [&](int) { return !(cancelled = m_progress.check()); });
+        for (int i = split; i <= last && !cancelled; ++i)
+            cancelled = m_progress.check();
+        stop = cancelled;
+        if (worker.joinable())
+            worker.join();
     }
 
     void estimateThresholds(int& high, int& low)
@@ -494,14 +558,10 @@ private:
     // The rows of Sy (see prepareSyRows) and the working rows of dxRow.
     std::unique_ptr<FloatGrid> m_syStore;
     std::vector<int> m_slotOfRow;
-    std::vector<int> m_ringRow;
     std::vector<float> m_zeroRow;
     int m_band = 0;
     int m_ringSize = 0;
     int m_ringStart = 0;
-    std::vector<int> m_extended;
-    std::vector<float> m_sxRow;
-    std::vector<float> m_sxExtended;
     int m_width = kMaxMask;
     float m_gau[kMaxMask] = {};
     float m_dgau[kMaxMask] = {};

@@ -114,7 +114,8 @@ TEST(CannyEdgeTest, BorderBandAndHighZero)
 // thresholds (high below low estimates both).
 TEST(CannyEdgeTest, MatchesPlainVersion)
 {
-    const int sizes[][2] = {{8, 8}, {9, 12}, {17, 11}, {33, 25}, {64, 48}, {101, 67}};
+    // The tallest are formed by two threads, meeting half way.
+    const int sizes[][2] = {{8, 8}, {9, 12}, {17, 11}, {33, 25}, {64, 48}, {101, 67}, {31, 140}};
     const int thresholds[][2] = {{5, 3}, {3, 5}, {12, 2}, {0, 0}};
     unsigned seed = 1;
     for (auto [w, h] : sizes)
