@@ -45,6 +45,8 @@ for target in "${targets[@]}"; do
   case "$target" in
     # Three bytes of size and method, then 48 x 48 pixels at most.
     thin_trace_fuzz) flags+=(-max_len=291) ;;
+    # A command line of a few dozen arguments; longer ones only run slower.
+    arguments_fuzz) flags+=(-max_len=512) ;;
   esac
   # shellcheck disable=SC2206 # FUZZ_FLAGS is a list of flags
   flags+=($FUZZ_FLAGS)
@@ -59,7 +61,18 @@ for target in "${targets[@]}"; do
     echo "!! $target failed (exit $status) after ${executions:-?} executions:"
     grep -E 'ERROR:|SUMMARY:|check failed|tracer error|what\(\)|^    #[0-9]+ .* in (orvane|LLVMFuzzer)' "$work/log" | head -n 25 || true
     for input in "$work"/artifacts/*; do
-      [ -e "$input" ] && echo "   input: $input (add it to fuzz/regressions/$target/)"
+      [ -e "$input" ] || continue
+      known=""
+      for regression in "fuzz/regressions/$target"/*; do
+        if [ -f "$regression" ] && cmp -s "$input" "$regression"; then
+          known=$regression
+        fi
+      done
+      if [ -n "$known" ]; then
+        echo "   input: $known still crashes"
+      else
+        echo "   input: $input (add it to fuzz/regressions/$target/)"
+      fi
     done
     echo "   full log: $work/log"
     failed+=("$target")
