@@ -12,6 +12,8 @@ def pytest_addoption(parser):
     parser.addoption("--cli", required=True, metavar="PATH", help="the orvane-cli program under test")
     parser.addoption("--make-sample", required=True, metavar="PATH",
                      help="the make_sample program that draws the sample plan")
+    parser.addoption("--sanitized", action="store_true",
+                     help="the programs are built with AddressSanitizer, which cannot run under ulimit -v")
 
 
 @pytest.fixture(scope="session")
@@ -22,3 +24,8 @@ def cli(request):
 @pytest.fixture(scope="session")
 def make_sample(request):
     return request.config.getoption("--make-sample")
+
+
+@pytest.fixture(scope="session")
+def sanitized(request):
+    return request.config.getoption("--sanitized")
