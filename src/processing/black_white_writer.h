@@ -32,6 +32,25 @@ public:
             m_image.SetPixelIndex(x, y, unsigned(index));
     }
 
+    /// Row y becomes white where `cells[x - 1]` is `white` and black
+    /// elsewhere, for x from 1 to the width: as Put for each pixel.
+    void PutRow(int y, const std::uint8_t* cells, std::uint8_t white)
+    {
+        const int width = m_image.GetWidth();
+        std::uint8_t* p = m_image.GetRow(y);
+        if (m_direct) {
+            for (int x = 0; x < width; ++x, p += 3)
+                p[0] = p[1] = p[2] = cells[x] == white ? 255 : 0;
+        } else if (m_image.GetBitCount() == 8 && m_black >= 0 && m_white >= 0) {
+            const auto black = std::uint8_t(m_black), whiteIndex = std::uint8_t(m_white);
+            for (int x = 0; x < width; ++x)
+                p[x] = cells[x] == white ? whiteIndex : black;
+        } else {
+            for (int x = 0; x < width; ++x)
+                Put(x + 1, y, cells[x] == white);
+        }
+    }
+
 private:
     CBitmapImage& m_image;
     bool m_direct;

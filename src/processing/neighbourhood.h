@@ -88,20 +88,16 @@ inline bool IsEdgeCode(unsigned code)
     return table[code];
 }
 
-/// Rewrites every cell of a grid of `rowCount` rows through `code` (cell
-/// value in, cell value out), asking for a cancel before each row and
-/// stopping at the first check that reports one. The thinning methods use it
-/// to move between the image's 0/255 and their own cell values.
-template <class Code>
-void RecodeCells(std::uint8_t** rows, int rowCount, int cols, OperationProgress& progress, Code code)
+/// A check for a cancel before each of `rowCount` rows, stopping at the
+/// first that reports one. The methods once recoded the grid between the
+/// image's values and their own in two such passes; the caller now fills
+/// the grid in the method's values and reads them back, and the passes keep
+/// only their checks, so that a cancel lands where it always did.
+inline void CheckEachRow(int rowCount, OperationProgress& progress)
 {
-    for (int r = 0; r < rowCount; ++r) {
+    for (int r = 0; r < rowCount; ++r)
         if (progress.check())
             return;
-        std::uint8_t* row = rows[r];
-        for (int c = 0; c < cols; ++c)
-            row[c] = code(row[c]);
-    }
 }
 
 } // namespace orvane::neighbourhood

@@ -10,12 +10,19 @@
 // and in column order, and each template visits only its own cells, in the
 // order its scan would meet them. The checks for a cancel stay once per row
 // or column of each scan.
+//
+// After the first iteration only blocks near the cells removed last time are
+// gathered (see gather()). Should a mark touch a cell left out, the
+// iteration is taken back and run again over the whole grid. The result, and
+// every check for a cancel, are those of full scans.
 #include "processing/stentiford.h"
 
 #include "image/pixel_grid.h"
+#include "processing/block_activity.h"
 #include "processing/neighbourhood.h"
 #include "processing/operation_progress.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -31,9 +38,10 @@ namespace {
 
 namespace nb = neighbourhood;
 
-constexpr std::uint8_t kInk = 0;
-constexpr std::uint8_t kBackground = 1;
+constexpr std::uint8_t kInk = kStentifordInk;
+constexpr std::uint8_t kBackground = kStentifordBackground;
 constexpr std::uint8_t kMarked = 2;
+
 
 struct Cell {
     std::int32_t row;
@@ -63,9 +71,9 @@ const std::array<bool, 256>& removableCodes()
 
 class Stentiford {
 public:
-    Stentiford(PixelGrid& grid, OperationProgress& progress)
+    Stentiford(PixelGrid& grid, OperationProgress& progress, StentifordReach& reach)
         : m_g(grid.data.get()), m_rows(grid.info->rows), m_cols(grid.info->cols), m_progress(progress),
-          m_removable(removableCodes())
+          m_removable(removableCodes()), m_reach(reach)
     {
     }
 
@@ -73,36 +81,63 @@ public:
     {
         // After a cancel every later step stops at its first check.
         convert();
+        m_active.reset(m_rows, m_cols, true);
+        m_nextActive.reset(m_rows, m_cols, false);
+        bool whole = true; // the first iteration looks at the whole grid
         bool changed;
         do {
-            gather();
-            scanRows(m_top, false);
-            scanColumns(m_left, false);
-            scanRows(m_bottom, true);
-            scanColumns(m_right, true);
+            m_checksMade = 0;
+            m_checksToSkip = 0;
+            for (;;) {
+                gather(whole);
+                m_wokeQuietCell = false;
+                scanRows(m_top, false);
+                scanColumns(m_left, false);
+                scanRows(m_bottom, true);
+                scanColumns(m_right, true);
+                if (!m_wokeQuietCell)
+                    break;
+                // A mark touched a cell this iteration left out: run it again
+                // over the whole grid, without repeating the checks made.
+                unmark();
+                ++m_reach.reruns;
+                whole = true;
+                m_checksToSkip = m_checksMade;
+                m_checksMade = 0;
+            }
             changed = removeMarks();
+            whole = false;
         } while (changed);
         restore();
         return m_progress.check() ? 0 : 1;
     }
 
 private:
-    void convert()
-    {
-        nb::RecodeCells(m_g, m_rows, m_cols, m_progress,
-                        [](std::uint8_t v) { return v == 255 ? kBackground : kInk; });
-    }
+    void convert() { nb::CheckEachRow(m_rows, m_progress); }
+    void restore() { nb::CheckEachRow(m_rows, m_progress); }
 
-    void restore()
+    /// One check point of a scan. Checks the rerun of an iteration already
+    /// made are not asked again (they did not cancel).
+    bool check()
     {
-        nb::RecodeCells(m_g, m_rows, m_cols, m_progress, [](std::uint8_t v) { return std::uint8_t(v > 0 ? 255 : 0); });
+        ++m_checksMade;
+        if (m_checksToSkip > 0) {
+            --m_checksToSkip;
+            return false;
+        }
+        return m_progress.check();
     }
 
     /// Lists the ink cells that can match each template: those of the top
     /// and bottom templates by row, those of the left and right templates by
-    /// column, and all of them by row for removing the marks.
-    void gather()
+    /// column, and all of them by row for removing the marks. With `whole`
+    /// false, only cells in active blocks: elsewhere nothing changed near a
+    /// cell in the last iteration, which therefore did not mark it, and
+    /// neither will this one unless a neighbour is marked first (visit()
+    /// watches for that).
+    void gather(bool whole)
     {
+        m_wholeGathered = whole;
         m_all.clear();
         m_top.cells.clear();
         m_bottom.cells.clear();
@@ -116,33 +151,13 @@ private:
         for (int r = 1; r <= m_rows - 2; ++r) {
             m_top.start[r] = std::int32_t(m_top.cells.size());
             m_bottom.start[r] = std::int32_t(m_bottom.cells.size());
-            const std::uint8_t* up = m_g[r - 1];
-            const std::uint8_t* row = m_g[r];
-            const std::uint8_t* down = m_g[r + 1];
-            int c = 1;
-#if defined(__SSE2__)
-            // Sixteen cells at a time: which are ink with a background
-            // 4-neighbour, and which template each can match.
-            const __m128i inkValue = _mm_set1_epi8(char(kInk)), background = _mm_set1_epi8(char(kBackground));
-            auto load = [](const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-            for (; c + 16 <= m_cols - 1; c += 16) {
-                const __m128i ink = _mm_cmpeq_epi8(load(row + c), inkValue);
-                const unsigned inkMask = unsigned(_mm_movemask_epi8(ink));
-                if (!inkMask)
-                    continue;
-                const unsigned n = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(up + c), background))) & inkMask;
-                const unsigned s = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(down + c), background))) & inkMask;
-                const unsigned w = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(row + c - 1), background))) & inkMask;
-                const unsigned e = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(row + c + 1), background))) & inkMask;
-                addCells(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
-            }
-#endif
-            for (; c <= last; ++c) {
-                if (row[c] != kInk)
-                    continue;
-                const unsigned n = up[c] == kBackground, s = down[c] == kBackground;
-                const unsigned w = row[c - 1] == kBackground, e = row[c + 1] == kBackground;
-                addCells(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
+            if (whole) {
+                gatherSpan(r, 1, last);
+            } else if (m_active.rowActive(r)) {
+                for (int b = 0; b < m_active.blocksPerRow(); ++b)
+                    if (m_active.blockActive(r, b))
+                        gatherSpan(r, std::max(b << BlockActivity::kShift, 1),
+                                   std::min(((b + 1) << BlockActivity::kShift) - 1, last));
             }
         }
         for (int r = m_rows - 1; r <= m_rows; ++r) {
@@ -151,6 +166,39 @@ private:
         }
         byColumn(m_leftOf, m_leftCount, m_left);
         byColumn(m_rightOf, m_rightCount, m_right);
+    }
+
+    /// Gathers the cells of row r from column `first` to `last`.
+    void gatherSpan(int r, int first, int last)
+    {
+        const std::uint8_t* up = m_g[r - 1];
+        const std::uint8_t* row = m_g[r];
+        const std::uint8_t* down = m_g[r + 1];
+        int c = first;
+#if defined(__SSE2__)
+        // Sixteen cells at a time: which are ink with a background
+        // 4-neighbour, and which template each can match.
+        const __m128i inkValue = _mm_set1_epi8(char(kInk)), background = _mm_set1_epi8(char(kBackground));
+        auto load = [](const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+        for (; c + 16 <= last + 1; c += 16) {
+            const __m128i ink = _mm_cmpeq_epi8(load(row + c), inkValue);
+            const unsigned inkMask = unsigned(_mm_movemask_epi8(ink));
+            if (!inkMask)
+                continue;
+            const unsigned n = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(up + c), background))) & inkMask;
+            const unsigned s = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(down + c), background))) & inkMask;
+            const unsigned w = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(row + c - 1), background))) & inkMask;
+            const unsigned e = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(row + c + 1), background))) & inkMask;
+            addCells(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
+        }
+#endif
+        for (; c <= last; ++c) {
+            if (row[c] != kInk)
+                continue;
+            const unsigned n = up[c] == kBackground, s = down[c] == kBackground;
+            const unsigned w = row[c - 1] == kBackground, e = row[c + 1] == kBackground;
+            addCells(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
+        }
     }
 
     /// Adds the cells of row r from column c on whose bits are set in
@@ -197,8 +245,34 @@ private:
         std::uint8_t& cell = m_g[k.row][k.col];
         if (cell != kInk)
             return;
-        if (m_removable[nb::CodeOfValue(m_g[k.row - 1], m_g[k.row], m_g[k.row + 1], k.col, kInk)])
-            cell = kMarked;
+        if (!m_removable[nb::CodeOfValue(m_g[k.row - 1], m_g[k.row], m_g[k.row + 1], k.col, kInk)])
+            return;
+        cell = kMarked;
+        if (!m_wholeGathered)
+            watchNeighbours(k.row, k.col);
+    }
+
+    /// After a mark: whether a neighbour the gathering left out could now
+    /// match a template (it is ink with a background 4-neighbour).
+    void watchNeighbours(int r, int c)
+    {
+        for (int dr = -1; dr <= 1; ++dr)
+            for (int dc = -1; dc <= 1; ++dc) {
+                const int nr = r + dr, nc = c + dc;
+                if (m_active.active(nr, nc) || m_g[nr][nc] != kInk)
+                    continue;
+                if (m_g[nr - 1][nc] == kBackground || m_g[nr + 1][nc] == kBackground ||
+                    m_g[nr][nc - 1] == kBackground || m_g[nr][nc + 1] == kBackground)
+                    m_wokeQuietCell = true;
+            }
+    }
+
+    /// Takes back the marks of an iteration that must run again.
+    void unmark()
+    {
+        for (const Cell& cell : m_all)
+            if (m_g[cell.row][cell.col] == kMarked)
+                m_g[cell.row][cell.col] = kInk;
     }
 
     /// The top template's scan (rows down, cells left to right) or, with
@@ -206,7 +280,7 @@ private:
     void scanRows(const CellList& list, bool backwards)
     {
         for (int i = 1; i <= m_rows - 2; ++i) {
-            if (m_progress.check())
+            if (m_wokeQuietCell || check())
                 return;
             const int r = backwards ? m_rows - 1 - i : i;
             if (backwards) {
@@ -225,7 +299,7 @@ private:
     void scanColumns(const CellList& list, bool backwards)
     {
         for (int i = 1; i <= m_cols - 2; ++i) {
-            if (m_progress.check())
+            if (m_wokeQuietCell || check())
                 return;
             const int c = backwards ? m_cols - 1 - i : i;
             if (backwards) {
@@ -238,23 +312,27 @@ private:
         }
     }
 
-    /// Turns the marks of this iteration into background, row by row.
-    /// Returns whether there was one.
+    /// Turns the marks of this iteration into background, row by row, and
+    /// activates the blocks around them for the next iteration. Returns
+    /// whether there was one.
     bool removeMarks()
     {
         bool changed = false;
+        m_nextActive.clear();
         std::size_t k = 0;
         for (int r = 1; r <= m_rows - 2; ++r) {
-            if (m_progress.check())
-                return changed;
+            if (check())
+                break;
             for (; k < m_all.size() && m_all[k].row == r; ++k) {
                 std::uint8_t& cell = m_g[r][m_all[k].col];
                 if (cell == kMarked) {
                     cell = kBackground;
                     changed = true;
+                    m_nextActive.activateAround(r, m_all[k].col, std::max(m_reach.cells, 1));
                 }
             }
         }
+        m_active.swap(m_nextActive);
         return changed;
     }
 
@@ -263,7 +341,14 @@ private:
     int m_cols;
     OperationProgress& m_progress;
     const std::array<bool, 256>& m_removable;
-    std::vector<Cell> m_all; ///< every cell that can match a template, by row
+    StentifordReach& m_reach;
+    std::vector<Cell> m_all; ///< every cell gathered, by row
+    BlockActivity m_active;     ///< where the current iteration gathers
+    BlockActivity m_nextActive; ///< where the next one will
+    bool m_wholeGathered = true;
+    bool m_wokeQuietCell = false; ///< a mark touched a cell left out
+    long m_checksMade = 0;        ///< in this iteration so far
+    long m_checksToSkip = 0;      ///< when running an iteration again
     CellList m_top, m_bottom, m_left, m_right;
     std::vector<Cell> m_leftOf, m_rightOf;          ///< gathered by row, before sorting by column
     std::vector<std::int32_t> m_leftCount, m_rightCount;
@@ -271,6 +356,10 @@ private:
 
 } // namespace
 
-int ThinStentiford(PixelGrid& grid, OperationProgress& progress) { return Stentiford(grid, progress).run(); }
+int ThinStentiford(PixelGrid& grid, OperationProgress& progress, StentifordReach* reach)
+{
+    StentifordReach standard;
+    return Stentiford(grid, progress, reach ? *reach : standard).run();
+}
 
 } // namespace orvane

@@ -3,14 +3,29 @@
 // IEEE Transactions on Systems, Man and Cybernetics 13(1), 1983.
 #pragma once
 
+#include <cstdint>
+
 namespace orvane {
 
 struct PixelGrid;
 class OperationProgress;
 
-/// Thins the working grid (ink 0, background 255, a background frame one
-/// cell wide) in place to lines one cell wide; on return ink is 0 and
-/// background 255 again.
+inline constexpr std::uint8_t kStentifordInk = 0;
+inline constexpr std::uint8_t kStentifordBackground = 1;
+
+/// How far around the cells one iteration removed the next one looks
+/// (`cells`, at least 1). Two leave room for marks that follow each other
+/// from there; should one reach a cell left out, the iteration is taken
+/// back and run again over the whole grid (counted in `reruns`). The
+/// result never depends on it.
+struct StentifordReach {
+    int cells = 2;
+    int reruns = 0;
+};
+
+/// Thins the working grid (ink kStentifordInk, background
+/// kStentifordBackground, a background frame one cell wide) in place to
+/// lines one cell wide, in the same values.
 ///
 /// Each iteration runs the four edge templates in turn (top edges by rows
 /// from the top, left edges by columns from the left with rows from the
@@ -21,8 +36,9 @@ class OperationProgress;
 /// marks are removed at the end of the iteration; iterations repeat while
 /// one removed something.
 ///
-/// Checks for a cancel before each row or column of every scan. Returns 1
+/// Checks for a cancel before each row of two conversion passes (one before
+/// the thinning, one after) and before each row or column of every scan. Returns 1
 /// when it finished, 0 after a cancel (the grid is then left in any state).
-int ThinStentiford(PixelGrid& grid, OperationProgress& progress);
+int ThinStentiford(PixelGrid& grid, OperationProgress& progress, StentifordReach* reach = nullptr);
 
 } // namespace orvane

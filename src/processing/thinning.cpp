@@ -2,8 +2,8 @@
 //
 // Working grid: H + 2 rows and W + 2 columns for a W x H image; cell [y][x]
 // holds pixel (x, y) (both from 1), and row 0, row H + 1, column 0 and
-// column W + 1 are a background frame. Values: ink 0, background 255, on
-// entry to and on return from either method.
+// column W + 1 are a background frame. The grid is filled in the chosen
+// method's own ink and background values and read back in them.
 #include "processing/thinning.h"
 
 #include "image/bitmap_image.h"
@@ -24,15 +24,22 @@ constexpr std::uint8_t kInkLimit = 170;
 /// Whether a colour is ink: any channel below the limit.
 bool isInk(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return r < kInkLimit || g < kInkLimit || b < kInkLimit; }
 
-void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const std::array<std::uint8_t, 256>& indexValue)
+/// The values a method works in.
+struct CellValues {
+    std::uint8_t ink;
+    std::uint8_t background;
+};
+
+void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const std::array<std::uint8_t, 256>& indexValue,
+                 CellValues values)
 {
     const int width = image.GetWidth();
-    cells[0] = cells[width + 1] = 255;
+    cells[0] = cells[width + 1] = values.background;
     const std::uint8_t* p = image.GetRow(y);
     switch (image.GetBitCount()) {
     case 24:
         for (int x = 1; x <= width; ++x, p += 3)
-            cells[x] = isInk(p[2], p[1], p[0]) ? 0 : 255;
+            cells[x] = isInk(p[2], p[1], p[0]) ? values.ink : values.background;
         return;
     case 8:
         for (int x = 1; x <= width; ++x)
@@ -46,18 +53,11 @@ void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const st
 
 /// The cell value of each colour-table index (indices past the table read
 /// as background, as no colour can be read for them).
-std::array<std::uint8_t, 256> indexValues(const CBitmapImage& image)
+std::array<std::uint8_t, 256> indexValues(const CBitmapImage& image, CellValues values)
 {
-    return IndexValues(image, 255, [](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-        return std::uint8_t(isInk(r, g, b) ? 0 : 255);
+    return IndexValues(image, values.background, [values](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        return isInk(r, g, b) ? values.ink : values.background;
     });
-}
-
-/// Writes grid row y back into picture row y: 255 white, anything else black.
-void writeRow(BlackWhiteWriter& writer, int width, int y, const std::uint8_t* cells)
-{
-    for (int x = 1; x <= width; ++x)
-        writer.Put(x, y, cells[x] == 255);
 }
 
 } // namespace
@@ -79,14 +79,16 @@ int CThinning::Run(CBitmapImage& image, std::uint16_t method)
     progress.setStatus("Pre-process...");
     progress.setPos(3);
 
-    const std::array<std::uint8_t, 256> indexValue = indexValues(image);
+    const CellValues values = zhangSuen ? CellValues{kZhangSuenInk, kZhangSuenBackground}
+                                        : CellValues{kStentifordInk, kStentifordBackground};
+    const std::array<std::uint8_t, 256> indexValue = indexValues(image, values);
     for (int y = 0; y <= height + 1; ++y) {
         if (progress.check())
             break;
         if (y == 0 || y == height + 1)
-            std::memset(cells[y], 255, std::size_t(width) + 2);
+            std::memset(cells[y], values.background, std::size_t(width) + 2);
         else
-            binariseRow(image, y, cells[y], indexValue);
+            binariseRow(image, y, cells[y], indexValue, values);
     }
 
     progress.setStatus("Working...");
@@ -116,7 +118,7 @@ int CThinning::Run(CBitmapImage& image, std::uint16_t method)
             if (progress.check())
                 break;
             if (y >= 1 && y <= height) // the frame rows lie outside the picture
-                writeRow(writer, width, y, cells[y]);
+                writer.PutRow(y, cells[y] + 1, values.background);
         }
     }
     progress.nextPos();

@@ -3,12 +3,16 @@
 // Values inside the method: ink 1, background 0. Only ink cells with a
 // background 4-neighbour can be edge pixels or staircase corners, so each
 // pass looks at ink cells only, skipping background eight cells at a time.
+// After the first pass, only near the cells the last pass removed (see
+// markPass()); the marks, and so the result, are those of full passes.
 #include "processing/zhang_suen.h"
 
 #include "image/pixel_grid.h"
+#include "processing/block_activity.h"
 #include "processing/neighbourhood.h"
 #include "processing/operation_progress.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -18,7 +22,7 @@ namespace {
 
 namespace nb = neighbourhood;
 
-constexpr std::uint8_t kBackground = 0;
+constexpr std::uint8_t kBackground = kZhangSuenBackground;
 
 /// Rows of two-pixel band below (or above) a cell that make it a band's end.
 constexpr int kBandTipRows = 4;
@@ -45,20 +49,21 @@ public:
     }
 
 private:
-    /// Ink (anything but 255) becomes 1, background 0.
-    void convert()
-    {
-        nb::RecodeCells(m_g, m_rows, m_cols, m_progress, [](std::uint8_t v) { return std::uint8_t(v != 255); });
-    }
+    void convert() { nb::CheckEachRow(m_rows, m_progress); }
+    void restore() { nb::CheckEachRow(m_rows, m_progress); }
 
     void thinToLines()
     {
+        m_active.reset(m_rows, m_cols, true);
+        m_nextActive.reset(m_rows, m_cols, false);
+        bool whole = true; // the first pass looks at the whole grid
         bool changed;
         do {
             if (m_progress.check())
                 return;
-            markPass();
-            changed = applyMarks();
+            markPass(whole);
+            changed = applyPassMarks();
+            whole = false;
         } while (changed);
         if (m_progress.cancelled())
             return;
@@ -66,12 +71,6 @@ private:
         applyMarks();
         markStaircase(false);
         applyMarks();
-    }
-
-    /// Ink (any cell not 0) becomes 0, background 255.
-    void restore()
-    {
-        nb::RecodeCells(m_g, m_rows, m_cols, m_progress, [](std::uint8_t v) { return std::uint8_t(v > 0 ? 0 : 255); });
     }
 
     bool isEdge(int r, int c) const
@@ -86,9 +85,15 @@ private:
     template <class F>
     void forEachInk(int r, F&& f) const
     {
+        forEachInk(r, 1, m_cols - 2, f);
+    }
+
+    /// The same from column `first` to column `last`.
+    template <class F>
+    void forEachInk(int r, int first, int last, F&& f) const
+    {
         const std::uint8_t* row = m_g[r];
-        const int last = m_cols - 2;
-        int c = 1;
+        int c = first;
         while (c <= last) {
             if (c + 8 <= last + 1) {
                 std::uint64_t word;
@@ -105,29 +110,61 @@ private:
     }
 
     /// One thinning pass: marks from the grid as it stands, nothing removed.
-    void markPass()
+    ///
+    /// Whether a cell is marked depends only on the cells from one row above
+    /// to two below it and from one column left to two right. Unless `whole`,
+    /// only blocks near a cell removed in the last pass are looked at; in the
+    /// others the marks are those of the last pass that were kept.
+    void markPass(bool whole)
     {
         m_marks.clear();
+        const int last = m_cols - 2;
+        std::size_t k = 0; // the next kept mark
         for (int r = 1; r <= m_rows - 2; ++r) {
             if (m_progress.check())
                 return;
-            const std::uint8_t* up = m_g[r - 1];
-            const std::uint8_t* row = m_g[r];
-            const std::uint8_t* down = m_g[r + 1];
-            forEachInk(r, [&](int c) {
-                if (!nb::IsEdgeCode(nb::CodeOfNonZero(up, row, down, c)))
-                    return;
-                const bool east = isEdge(r, c + 1);
-                const bool south = isEdge(r + 1, c);
-                if (east && up[c] && down[c])
-                    return;
-                if (south && row[c - 1] && row[c + 1])
-                    return;
-                if (east && south && isEdge(r + 1, c + 1))
-                    return;
-                m_marks.push_back({r, c});
-            });
+            while (k < m_kept.size() && m_kept[k].row < r)
+                ++k;
+            if (whole) {
+                markSpan(r, 1, last);
+                continue;
+            }
+            const bool rowActive = m_active.rowActive(r);
+            for (int b = 0; b < m_active.blocksPerRow(); ++b) {
+                const int first = std::max(b << BlockActivity::kShift, 1);
+                const int end = std::min(((b + 1) << BlockActivity::kShift) - 1, last);
+                const bool active = rowActive && m_active.blockActive(r, b);
+                for (; k < m_kept.size() && m_kept[k].row == r && m_kept[k].col <= end; ++k)
+                    if (!active)
+                        m_marks.push_back(m_kept[k]);
+                if (active)
+                    markSpan(r, first, end);
+                if (!rowActive && (k == m_kept.size() || m_kept[k].row != r))
+                    break; // nothing more to carry in this row
+            }
         }
+    }
+
+    /// Marks the cells of row r from column `first` to `last` that the pass
+    /// removes unless a survival condition protects them.
+    void markSpan(int r, int first, int last)
+    {
+        const std::uint8_t* up = m_g[r - 1];
+        const std::uint8_t* row = m_g[r];
+        const std::uint8_t* down = m_g[r + 1];
+        forEachInk(r, first, last, [&](int c) {
+            if (!nb::IsEdgeCode(nb::CodeOfNonZero(up, row, down, c)))
+                return;
+            const bool east = isEdge(r, c + 1);
+            const bool south = isEdge(r + 1, c);
+            if (east && up[c] && down[c])
+                return;
+            if (south && row[c - 1] && row[c + 1])
+                return;
+            if (east && south && isEdge(r + 1, c + 1))
+                return;
+            m_marks.push_back({r, c});
+        });
     }
 
     /// Marks the corners of one-cell staircases, towards the north or south.
@@ -188,17 +225,35 @@ private:
     /// never thin such a band's inside (those cells are not edge pixels),
     /// so without this its ends would be eaten pass after pass until the
     /// whole line is gone. Returns whether a cell was removed.
-    bool applyMarks()
+    ///
+    /// With `trackChanges`, the marks kept are listed for the next pass and
+    /// the blocks whose marks a removal may change are activated for it.
+    bool applyMarks(bool trackChanges = false)
     {
         bool removed = false;
         for (const Cell& m : m_marks) {
             const unsigned code = nb::CodeOfNonZero(m_g[m.row - 1], m_g[m.row], m_g[m.row + 1], m.col);
-            if (nb::ConnectivityOfCode(code) != 1 || isBandTip(m.row, m.col, code))
+            if (nb::ConnectivityOfCode(code) != 1 || isBandTip(m.row, m.col, code)) {
+                if (trackChanges)
+                    m_kept.push_back(m);
                 continue;
+            }
             m_g[m.row][m.col] = kBackground;
             removed = true;
+            if (trackChanges)
+                m_nextActive.activateAround(m.row, m.col, 2);
         }
         m_marks.clear();
+        return removed;
+    }
+
+    /// Applies a thinning pass's marks and prepares the next pass.
+    bool applyPassMarks()
+    {
+        m_nextActive.clear();
+        m_kept.clear();
+        const bool removed = applyMarks(true);
+        m_active.swap(m_nextActive);
         return removed;
     }
 
@@ -207,6 +262,9 @@ private:
     int m_cols;
     OperationProgress& m_progress;
     std::vector<Cell> m_marks;
+    std::vector<Cell> m_kept;   ///< marks of the last pass not removed, by row
+    BlockActivity m_active;     ///< where the current pass looks
+    BlockActivity m_nextActive; ///< where the next one will
 };
 
 } // namespace

@@ -4,14 +4,19 @@
 // staircase-removal passes.
 #pragma once
 
+#include <cstdint>
+
 namespace orvane {
 
 struct PixelGrid;
 class OperationProgress;
 
-/// Thins the working grid (ink 0, background 255, a background frame one
-/// cell wide) in place to lines one cell wide; on return ink is 0 and
-/// background 255 again.
+inline constexpr std::uint8_t kZhangSuenInk = 1;
+inline constexpr std::uint8_t kZhangSuenBackground = 0;
+
+/// Thins the working grid (ink kZhangSuenInk, background
+/// kZhangSuenBackground, a background frame one cell wide) in place to
+/// lines one cell wide, in the same values.
 ///
 /// Each pass marks, from the grid as it was at the start of the pass, every
 /// edge pixel that none of the three survival conditions protects, then
@@ -23,7 +28,8 @@ class OperationProgress;
 /// staircase passes are removed the same way. Passes repeat while a pass
 /// removed something.
 ///
-/// Checks for a cancel before each row of the conversions and of every pass
+/// Checks for a cancel before each row of two conversion passes (one before
+/// the thinning, one after) and of every pass
 /// and before each pass. Returns 1 when it finished, 0 after a cancel (the
 /// grid is then left in any state).
 int ThinZhangSuen(PixelGrid& grid, OperationProgress& progress);

@@ -1,5 +1,9 @@
 #include "processing/thinning.h"
 
+#include "image/pixel_grid.h"
+#include "processing/operation_progress.h"
+#include "processing/stentiford.h"
+
 #include "reference_kernels.h"
 #include "support/progress_check.h"
 #include "test_drawings.h"
@@ -114,7 +118,10 @@ TEST(ThinningTest, ProgressAndCancelAtEveryCheck)
 // The fast kernels against the plain ones, on drawings of many sizes.
 TEST(ThinningTest, MatchesPlainVersionOnDrawings)
 {
-    int sizes[][2] = {{1, 1}, {2, 3}, {5, 1}, {7, 9}, {16, 16}, {31, 17}, {64, 40}, {97, 83}, {150, 120}};
+    // The large ones take many passes, with cells kept pass after pass and
+    // removals far apart, across blocks of 64 columns.
+    int sizes[][2] = {{1, 1}, {2, 3}, {5, 1}, {1, 6}, {7, 9}, {16, 16}, {31, 17}, {64, 40}, {97, 83}, {150, 120},
+                      {300, 210}, {259, 131}};
     unsigned seed = 1;
     for (auto [w, h] : sizes)
         for (int repeat = 0; repeat < 3; ++repeat, ++seed) {
@@ -133,6 +140,46 @@ TEST(ThinningTest, MatchesPlainVersionOnDrawings)
                     }
             }
         }
+}
+
+// Stentiford thinning looks only near the last iteration's removals; when
+// a mark reaches a cell it left out, the iteration runs again over the
+// whole grid. Looking only one cell around makes that happen often: the
+// pixels and the checks for a cancel stay those of full scans.
+TEST(ThinningTest, StentifordRunAgainGivesTheResultAndChecksOfFullScans)
+{
+    auto thinGrid = [](const test::Grid& in, int reach, RecordingPort& port, StentifordReach& counts) {
+        const int rows = int(in.size()), cols = int(in[0].size());
+        PixelGridPtr grid = NewPixelGrid(port, rows, cols);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
+                grid->data[r][c] = in[r][c] == 0 ? kStentifordInk : kStentifordBackground;
+        counts.cells = reach;
+        OperationProgress progress(port, "thin");
+        EXPECT_EQ(ThinStentiford(*grid, progress, &counts), 1);
+        test::Grid out = in;
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c) { // a mark left behind reads as neither
+                const std::uint8_t v = grid->data[r][c];
+                out[r][c] = v == kStentifordInk ? 0 : v == kStentifordBackground ? 255 : 128;
+            }
+        FreePixelGrid(grid);
+        return out;
+    };
+    int reruns = 0;
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        const test::Grid drawing = test::BinariseForThinning(test::RandomStrokes(140, 100, seed, 12));
+        test::Grid expected = drawing;
+        test::RefStentiford(expected);
+        RecordingPort near, wide;
+        StentifordReach oneCell, standard;
+        EXPECT_EQ(thinGrid(drawing, 1, near, oneCell), expected) << "seed " << seed;
+        EXPECT_EQ(thinGrid(drawing, 2, wide, standard), expected) << "seed " << seed;
+        EXPECT_EQ(near.checkCount(), wide.checkCount()) << "seed " << seed;
+        reruns += oneCell.reruns;
+        EXPECT_LE(standard.reruns, oneCell.reruns);
+    }
+    EXPECT_GT(reruns, 0);
 }
 
 // Neither method erases or splits a stroke, at any angle or width.
