@@ -10,9 +10,11 @@
 #include "image/pixel_grid.h"
 #include "processing/black_white_writer.h"
 #include "processing/operation_progress.h"
+#include "processing/row_halves.h"
 #include "processing/stentiford.h"
 #include "processing/zhang_suen.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -60,6 +62,16 @@ std::array<std::uint8_t, 256> indexValues(const CBitmapImage& image, CellValues 
     });
 }
 
+/// Asks for a cancel before each of `rows` grid rows, stopping at the first
+/// that reports one; returns how many rows went before it.
+int checkedRows(OperationProgress& progress, int rows)
+{
+    int y = 0;
+    while (y < rows && !progress.check())
+        ++y;
+    return y;
+}
+
 } // namespace
 
 int CThinning::Run(CBitmapImage& image, std::uint16_t method)
@@ -82,14 +94,15 @@ int CThinning::Run(CBitmapImage& image, std::uint16_t method)
     const CellValues values = zhangSuen ? CellValues{kZhangSuenInk, kZhangSuenBackground}
                                         : CellValues{kStentifordInk, kStentifordBackground};
     const std::array<std::uint8_t, 256> indexValue = indexValues(image, values);
-    for (int y = 0; y <= height + 1; ++y) {
-        if (progress.check())
-            break;
+    // The checks come first, one per grid row, and the rows before a cancel
+    // are then filled on both cores.
+    const int filled = checkedRows(progress, height + 2);
+    ForEachRowInTwoHalves(0, filled - 1, [&](int y) {
         if (y == 0 || y == height + 1)
             std::memset(cells[y], values.background, std::size_t(width) + 2);
         else
             binariseRow(image, y, cells[y], indexValue, values);
-    }
+    });
 
     progress.setStatus("Working...");
     progress.setPos(4);
@@ -113,13 +126,13 @@ int CThinning::Run(CBitmapImage& image, std::uint16_t method)
     progress.setStatus("Post-process...");
     progress.nextPos();
     if (result == 1 && !progress.cancelled()) {
+        // As when filling: the rows before a cancel are written, and only
+        // they, as if each were written right after its check.
         BlackWhiteWriter writer(image);
-        for (int y = 0; y <= height + 1; ++y) {
-            if (progress.check())
-                break;
-            if (y >= 1 && y <= height) // the frame rows lie outside the picture
-                writer.PutRow(y, cells[y] + 1, values.background);
-        }
+        const int written = checkedRows(progress, height + 2);
+        ForEachRowInTwoHalves(1, std::min(written - 1, height), [&](int y) { // the frame rows lie outside
+            writer.PutRow(y, cells[y] + 1, values.background);
+        });
     }
     progress.nextPos();
     FreePixelGrid(grid);
