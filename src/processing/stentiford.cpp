@@ -48,11 +48,44 @@ struct Cell {
     std::int32_t col;
 };
 
+/// A list of cells that grows sixteen cells at a time, so that the cells of
+/// a gathered block go in without a check each.
+class CellBuffer {
+public:
+    void clear() { m_size = 0; }
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    const Cell& operator[](std::size_t i) const { return m_cells[i]; }
+    const Cell* begin() const { return m_cells.data(); }
+    const Cell* end() const { return m_cells.data() + m_size; }
+
+    /// Makes room for `more` cells after the current ones.
+    void reserveMore(std::size_t more)
+    {
+        if (m_size + more > m_cells.size())
+            m_cells.resize(std::max(2 * m_cells.size(), m_size + more));
+    }
+    /// Adds a cell, within the room made.
+    void add(Cell cell) { m_cells[m_size++] = cell; }
+    /// Sets the length to `n` cells, their values unspecified.
+    void resize(std::size_t n)
+    {
+        m_size = 0;
+        reserveMore(n);
+        m_size = n;
+    }
+    Cell& operator[](std::size_t i) { return m_cells[i]; }
+
+private:
+    std::vector<Cell> m_cells;
+    std::size_t m_size = 0;
+};
+
 /// Cells that one template's scan visits, grouped by row (or column) with
 /// the start of each group, in the order of rows (columns) and, within a
 /// group, of columns (rows) ascending.
 struct CellList {
-    std::vector<Cell> cells;
+    CellBuffer cells;
     std::vector<std::int32_t> start; ///< group g is cells[start[g], start[g + 1])
 };
 
@@ -205,21 +238,24 @@ private:
     /// `any`, to the lists of the templates whose masks have them.
     void addCells(int r, int c, unsigned any, unsigned top, unsigned bottom, unsigned left, unsigned right)
     {
+        const int count = std::popcount(any);
+        for (CellBuffer* list : {&m_all, &m_top.cells, &m_bottom.cells, &m_leftOf, &m_rightOf})
+            list->reserveMore(std::size_t(count));
         while (any) {
             const unsigned bit = unsigned(std::countr_zero(any));
             const unsigned one = 1u << bit;
             const Cell cell{r, c + int(bit)};
-            m_all.push_back(cell);
+            m_all.add(cell);
             if (top & one)
-                m_top.cells.push_back(cell);
+                m_top.cells.add(cell);
             if (bottom & one)
-                m_bottom.cells.push_back(cell);
+                m_bottom.cells.add(cell);
             if (left & one) {
-                m_leftOf.push_back(cell);
+                m_leftOf.add(cell);
                 ++m_leftCount[std::size_t(cell.col) + 1];
             }
             if (right & one) {
-                m_rightOf.push_back(cell);
+                m_rightOf.add(cell);
                 ++m_rightCount[std::size_t(cell.col) + 1];
             }
             any &= any - 1;
@@ -229,7 +265,7 @@ private:
     /// Sorts cells gathered in row order into column order (a counting sort,
     /// so rows stay ascending within a column). `count[c + 1]` holds the
     /// number of cells in column c.
-    void byColumn(const std::vector<Cell>& inRowOrder, std::vector<std::int32_t>& count, CellList& out)
+    void byColumn(const CellBuffer& inRowOrder, std::vector<std::int32_t>& count, CellList& out)
     {
         for (int c = 0; c < m_cols; ++c)
             count[c + 1] += count[c];
@@ -254,7 +290,7 @@ private:
 
     /// After a mark: whether a neighbour the gathering left out could now
     /// match a template (it is ink with a background 4-neighbour).
-    void watchNeighbours(int r, int c)
+    [[gnu::noinline]] void watchNeighbours(int r, int c)
     {
         for (int dr = -1; dr <= 1; ++dr)
             for (int dc = -1; dc <= 1; ++dc) {
@@ -342,7 +378,7 @@ private:
     OperationProgress& m_progress;
     const std::array<bool, 256>& m_removable;
     StentifordReach& m_reach;
-    std::vector<Cell> m_all; ///< every cell gathered, by row
+    CellBuffer m_all; ///< every cell gathered, by row
     BlockActivity m_active;     ///< where the current iteration gathers
     BlockActivity m_nextActive; ///< where the next one will
     bool m_wholeGathered = true;
@@ -350,7 +386,7 @@ private:
     long m_checksMade = 0;        ///< in this iteration so far
     long m_checksToSkip = 0;      ///< when running an iteration again
     CellList m_top, m_bottom, m_left, m_right;
-    std::vector<Cell> m_leftOf, m_rightOf;          ///< gathered by row, before sorting by column
+    CellBuffer m_leftOf, m_rightOf;          ///< gathered by row, before sorting by column
     std::vector<std::int32_t> m_leftCount, m_rightCount;
 };
 

@@ -39,10 +39,15 @@ void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const st
     cells[0] = cells[width + 1] = values.background;
     const std::uint8_t* p = image.GetRow(y);
     switch (image.GetBitCount()) {
-    case 24:
-        for (int x = 1; x <= width; ++x, p += 3)
-            cells[x] = isInk(p[2], p[1], p[0]) ? values.ink : values.background;
+    case 24: {
+        // Without branches: ink where the darkest channel is below the limit.
+        const std::uint8_t difference = values.ink ^ values.background;
+        for (int x = 1; x <= width; ++x, p += 3) {
+            const std::uint8_t darkest = std::min(p[0], std::min(p[1], p[2]));
+            cells[x] = std::uint8_t(values.background ^ (difference & -std::uint8_t(darkest < kInkLimit)));
+        }
         return;
+    }
     case 8:
         for (int x = 1; x <= width; ++x)
             cells[x] = indexValue[p[x - 1]];
