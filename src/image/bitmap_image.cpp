@@ -216,6 +216,52 @@ int CBitmapImage::storeIndex(int x, int y, std::span<const RGBQUAD> table, std::
     return 1;
 }
 
+void CBitmapImage::GetRowIndices(int y, std::uint8_t* indices) const
+{
+    const std::uint8_t* bits = GetRow(y);
+    const int width = m_nWidth;
+    switch (m_nBitCount) {
+    case 8:
+        std::memcpy(indices, bits, std::size_t(width));
+        return;
+    case 4:
+        for (int x = 0; x < width; ++x)
+            indices[x] = (x & 1) ? (bits[x >> 1] & 0x0F) : (bits[x >> 1] >> 4);
+        return;
+    default:
+        for (int x = 0; x < width; ++x)
+            indices[x] = (bits[x >> 3] >> (7 - (x & 7))) & 1;
+    }
+}
+
+void CBitmapImage::SetRowIndices(int y, const std::uint8_t* indices)
+{
+    std::uint8_t* bits = GetRow(y);
+    const int width = m_nWidth;
+    switch (m_nBitCount) {
+    case 8:
+        std::memcpy(bits, indices, std::size_t(width));
+        return;
+    case 4:
+        for (int x = 0; x + 1 < width; x += 2)
+            bits[x >> 1] = std::uint8_t((indices[x] << 4) | (indices[x + 1] & 0x0F));
+        if (width & 1) // the last pixel shares its byte with padding
+            SetPixelIndex(width, y, indices[width - 1]);
+        return;
+    default: {
+        int x = 0;
+        for (; x + 8 <= width; x += 8) {
+            unsigned byte = 0;
+            for (int k = 0; k < 8; ++k)
+                byte = (byte << 1) | unsigned(indices[x + k] != 0);
+            bits[x >> 3] = std::uint8_t(byte);
+        }
+        for (; x < width; ++x)
+            SetPixelIndex(x + 1, y, indices[x]);
+    }
+    }
+}
+
 int CBitmapImage::SetBits(std::span<const std::uint8_t> buffer)
 {
     if (buffer.empty())

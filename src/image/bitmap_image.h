@@ -137,6 +137,14 @@ public:
     /// (x, y) must lie inside. With FindColorIndex, writing many pixels of a
     /// few colours searches the table once per colour, not once per pixel.
     void SetPixelIndex(int x, int y, unsigned index);
+    /// The colour-table indices of every pixel of row y (which must lie
+    /// inside) of a 1-, 4- or 8-bit image, one byte each, left to right:
+    /// GetPixelIndex for the whole row.
+    void GetRowIndices(int y, std::uint8_t* indices) const;
+    /// Stores one index per pixel (each below 2^depth) into row y of a 1-,
+    /// 4- or 8-bit image, as SetPixelIndex for each; the row's padding bits
+    /// stay as they are.
+    void SetRowIndices(int y, const std::uint8_t* indices);
     /// Restores the pixel bytes from a backup of the same image. An empty
     /// buffer copies nothing and returns 1; a buffer shorter than the pixel
     /// block copies nothing and returns 0.

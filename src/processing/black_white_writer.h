@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace orvane {
 
@@ -41,10 +42,17 @@ public:
         if (m_direct) {
             for (int x = 0; x < width; ++x, p += 3)
                 p[0] = p[1] = p[2] = cells[x] == white ? 255 : 0;
-        } else if (m_image.GetBitCount() == 8 && m_black >= 0 && m_white >= 0) {
+        } else if (m_black >= 0 && m_white >= 0) {
             const auto black = std::uint8_t(m_black), whiteIndex = std::uint8_t(m_white);
+            if (m_image.GetBitCount() == 8) {
+                for (int x = 0; x < width; ++x)
+                    p[x] = cells[x] == white ? whiteIndex : black;
+                return;
+            }
+            std::vector<std::uint8_t> indices(static_cast<std::size_t>(width));
             for (int x = 0; x < width; ++x)
-                p[x] = cells[x] == white ? whiteIndex : black;
+                indices[std::size_t(x)] = cells[x] == white ? whiteIndex : black;
+            m_image.SetRowIndices(y, indices.data());
         } else {
             for (int x = 0; x < width; ++x)
                 Put(x + 1, y, cells[x] == white);

@@ -53,8 +53,9 @@ void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const st
             cells[x] = indexValue[p[x - 1]];
         return;
     default:
+        image.GetRowIndices(y, cells + 1);
         for (int x = 1; x <= width; ++x)
-            cells[x] = indexValue[image.GetPixelIndex(x, y)];
+            cells[x] = indexValue[cells[x]];
     }
 }
 

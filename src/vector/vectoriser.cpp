@@ -36,8 +36,9 @@ void loadRow(const CBitmapImage& image, int y, std::uint8_t* cells, const std::a
             cells[x] = (bgr[0] | bgr[1] | bgr[2]) == 0;
         return;
     }
+    image.GetRowIndices(y, cells + 1);
     for (int x = 1; x <= width; ++x)
-        cells[x] = black[image.GetPixelIndex(x, y)];
+        cells[x] = black[cells[x]];
 }
 
 } // namespace

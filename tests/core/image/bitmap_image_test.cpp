@@ -85,6 +85,33 @@ TEST(BitmapImage, OneBitPixelsAreMostSignificantBitFirst)
     EXPECT_EQ(pixel(image, 8, 2), (Rgb{0, 0, 0}));
 }
 
+// Whole rows of indices read and write exactly what the per-pixel
+// accessors do, and leave the padding after the last pixel alone.
+TEST(BitmapImage, RowIndicesMatchThePixelAccessors)
+{
+    for (int bits : {1, 4, 8})
+        for (int width : {1, 7, 8, 9, 17, 70}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, width " << width);
+            CBitmapImage image;
+            ASSERT_EQ(image.Create(width, 2, bits, ramp(1 << bits)), 1);
+            std::memset(image.GetBits(), 0xA5, image.GetBitsSize()); // padding included
+            const int top = 1 << bits;
+            std::vector<std::uint8_t> wanted(static_cast<std::size_t>(width)), read(wanted);
+            for (int x = 0; x < width; ++x)
+                wanted[std::size_t(x)] = std::uint8_t((x * 7 + 3) % top);
+            CBitmapImage byPixel = image.Clone();
+            image.SetRowIndices(2, wanted.data());
+            for (int x = 1; x <= width; ++x)
+                byPixel.SetPixelIndex(x, 2, wanted[std::size_t(x - 1)]);
+            EXPECT_EQ(std::memcmp(image.GetBits(), byPixel.GetBits(), image.GetBitsSize()), 0);
+            image.GetRowIndices(2, read.data());
+            EXPECT_EQ(read, wanted);
+            image.GetRowIndices(1, read.data());
+            for (int x = 1; x <= width; ++x)
+                EXPECT_EQ(read[std::size_t(x - 1)], image.GetPixelIndex(x, 1));
+        }
+}
+
 TEST(BitmapImage, IndexedWritesStoreTheFirstMatchingEntryAndRefuseUnknownColours)
 {
     auto table = ramp(256);

@@ -116,7 +116,8 @@ std::vector<Case> cases()
     std::vector<Case> all;
     for (int bits : {1, 4, 8})
         for (Table table : {Table::Greys, Table::NoBlack, Table::NoWhite, Table::BlackTwice})
-            for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 9}, std::pair{9, 1}, std::pair{13, 7}, std::pair{37, 29}})
+            for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 9}, std::pair{9, 1}, std::pair{13, 7}, std::pair{37, 29},
+                                    std::pair{72, 5}})
                 all.push_back({w, h, bits, table});
     return all;
 }
