@@ -4,6 +4,8 @@
 #include "image/byte_order.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -228,9 +230,24 @@ void CBitmapImage::GetRowIndices(int y, std::uint8_t* indices) const
         for (int x = 0; x < width; ++x)
             indices[x] = (x & 1) ? (bits[x >> 1] & 0x0F) : (bits[x >> 1] >> 4);
         return;
-    default:
-        for (int x = 0; x < width; ++x)
+    default: {
+        // Eight pixels at a time: the bytes of each packed byte's pixels.
+        static const std::array<std::uint64_t, 256> unpacked = [] {
+            std::array<std::uint64_t, 256> table{};
+            for (unsigned byte = 0; byte < 256; ++byte) {
+                std::uint8_t pixels[8];
+                for (int k = 0; k < 8; ++k)
+                    pixels[k] = (byte >> (7 - k)) & 1;
+                std::memcpy(&table[byte], pixels, 8);
+            }
+            return table;
+        }();
+        int x = 0;
+        for (; x + 8 <= width; x += 8)
+            std::memcpy(indices + x, &unpacked[bits[x >> 3]], 8);
+        for (; x < width; ++x)
             indices[x] = (bits[x >> 3] >> (7 - (x & 7))) & 1;
+    }
     }
 }
 
@@ -251,10 +268,18 @@ void CBitmapImage::SetRowIndices(int y, const std::uint8_t* indices)
     default: {
         int x = 0;
         for (; x + 8 <= width; x += 8) {
-            unsigned byte = 0;
-            for (int k = 0; k < 8; ++k)
-                byte = (byte << 1) | unsigned(indices[x + k] != 0);
-            bits[x >> 3] = std::uint8_t(byte);
+            // Eight bytes of 0 or 1, the first pixel lowest: one multiply
+            // gathers them into the top byte, the first pixel highest.
+            std::uint64_t pixels;
+            std::memcpy(&pixels, indices + x, 8);
+            if constexpr (std::endian::native == std::endian::little) {
+                bits[x >> 3] = std::uint8_t((pixels * 0x8040201008040201ull) >> 56);
+            } else {
+                unsigned byte = 0;
+                for (int k = 0; k < 8; ++k)
+                    byte = (byte << 1) | indices[x + k];
+                bits[x >> 3] = std::uint8_t(byte);
+            }
         }
         for (; x < width; ++x)
             SetPixelIndex(x + 1, y, indices[x]);
