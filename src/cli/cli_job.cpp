@@ -26,8 +26,9 @@ AppSettings settingsFor(const Options& options)
     AppSettings settings;
     if (options.method >= 0)
         settings.m_nOneTouchMethod = std::int16_t(options.method);
-    // Saving the processed image means keeping it rather than the original.
-    settings.m_bRetainOriginal = options.saveImage.empty() ? 1 : 0;
+    // The run keeps no image but the processed one it may save, so One-Touch
+    // need not hold the original for putting back under the lines.
+    settings.m_bRetainOriginal = 0;
     settings.m_cannySigma = options.sigma;
     settings.m_cannyHigh = options.high;
     settings.m_cannyLow = options.low;

@@ -66,7 +66,7 @@ std::uint64_t EstimateJobBytes(int width, int height, int bitsPerPixel, Command 
     constexpr double kThinning = 1.2, kCanny = 2.5, kLines = 0.1;
     double bytes = image;
     switch (command) {
-    case Command::OneTouch: bytes += image + std::max(kThinning, kCanny) * pixels + kLines * pixels; break;
+    case Command::OneTouch: bytes += std::max(kThinning, kCanny) * pixels + kLines * pixels; break;
     case Command::Thin: bytes += kThinning * pixels; break;
     case Command::Canny: bytes += kCanny * pixels; break;
     case Command::Vectorise: bytes += kLines * pixels; break;

@@ -53,8 +53,7 @@ private:
 };
 
 /// Roughly the most memory one job takes at any moment: the image, the
-/// working grids of its step, a copy of the pixels where the step keeps
-/// one, and the lines it traces.
+/// working grids of its step and the lines it traces.
 std::uint64_t EstimateJobBytes(int width, int height, int bitsPerPixel, Command command);
 
 /// "4.6 GB", "820 MB".

@@ -103,7 +103,9 @@ CommandOutcome OneTouchCommand(CBitmapImage& image, CLineStore& store, Port& por
 {
     const bool retainOriginal = settings.m_bRetainOriginal != 0;
     const bool edges = settings.m_nOneTouchMethod == kOneTouchCanny;
-    const CBitmapImage original(image);
+    // The scan goes back under the lines only when retained; only then is
+    // it worth its copy.
+    const CBitmapImage original = retainOriginal ? CBitmapImage(image) : CBitmapImage();
     status(port, "Processing ... ");
     if (!prepareForOneTouch(image, port, settings)) {
         status(port, edges ? "Error: Edge Detection failed. " : "Error: Thinning failed. ");
