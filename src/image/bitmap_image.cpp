@@ -19,6 +19,7 @@ std::uint64_t RowStride(std::int64_t width, int bitCount)
     case 1: bytes = (w + 7) / 8; break;
     case 4: bytes = (w + 1) / 2; break;
     case 8: bytes = w; break;
+    case 32: bytes = 4 * w; break;
     default: bytes = 3 * w; break;
     }
     return (bytes + 3) & ~std::uint64_t(3);

@@ -47,8 +47,8 @@ inline constexpr std::uint32_t kInfoHeaderSize = 40;
 /// integers; no scan comes near this.
 inline constexpr std::int32_t kMaxImageSide = 1 << 24;
 
-/// Bytes from one stored row to the next for a width and depth (any depth
-/// above 8 counts as 24 bits); always a multiple of four.
+/// Bytes from one stored row to the next for a width and depth (32 bits as
+/// in a file, any other depth above 8 as 24 bits); always a multiple of four.
 std::uint64_t RowStride(std::int64_t width, int bitCount);
 
 class CBitmapImage {

@@ -32,6 +32,8 @@ bool ReadBmpSize(const std::filesystem::path& path, int& width, int& height, int
     width = le32(18);
     height = le32(22);
     bitsPerPixel = headers[28] | headers[29] << 8;
+    if (bitsPerPixel == 32)
+        bitsPerPixel = 24; // read as 24-bit
     if (height < 0 && height != INT32_MIN)
         height = -height;
     return width > 0 && height > 0;

@@ -72,3 +72,57 @@ def test_we_and_pillow_read_the_same_image(ours, tmp, name):
     assert got is not None, "our reader refuses the file"
     assert got[0] == expected[0], "size"
     assert got[1] == expected[1], "pixels"
+
+
+# The same pictures as other tools store them: the fourth and fifth header
+# versions, rows from the top down, 32-bit pixels (plain, or with channel
+# masks in a fifth-version header), and a table of only the colours used.
+def rewritten(classic: bytes, kind: str) -> bytes:
+    import struct
+    size, offbits = struct.unpack_from("<I", classic, 2)[0], struct.unpack_from("<I", classic, 10)[0]
+    info = bytearray(classic[14:54])
+    width, height, _, bits = struct.unpack_from("<iiHH", info, 4)
+    table = classic[54:offbits]
+    stride = (width * bits + 31) // 32 * 4
+    rows = [classic[offbits + r * stride: offbits + (r + 1) * stride] for r in range(height)]
+    if kind == "top-down":
+        struct.pack_into("<i", info, 8, -height)
+        rows.reverse()
+    elif kind in ("v4", "v5"):
+        info[0:4] = struct.pack("<I", 108 if kind == "v4" else 124)
+        info += bytes((108 if kind == "v4" else 124) - 40)
+    elif kind in ("32-bit", "32-bit masks"):
+        rows = [b"".join(row[3 * x:3 * x + 3] + b"\xff" for x in range(width)) for row in rows]
+        struct.pack_into("<HI", info, 14, 32, 0)
+        if kind == "32-bit masks":
+            struct.pack_into("<I", info, 16, 3)
+            info[0:4] = struct.pack("<I", 124)
+            info += struct.pack("<IIII", 0xFF0000, 0xFF00, 0xFF, 0xFF000000) + bytes(124 - 56)
+    elif kind == "short table":
+        used = 5
+        struct.pack_into("<I", info, 32, used)
+        table = table[:4 * used]
+    pixels = b"".join(rows)
+    header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(table) + len(pixels), 0, 0, 14 + len(info) + len(table))
+    return header + bytes(info) + table + pixels
+
+
+OTHER_TOOLS = [(name, kind) for name in PILLOW_FILES
+               for kind in ("v4", "v5", "top-down")] + \
+              [(f"pillow_RGB_{w}x{h}.bmp", kind) for _, w, h in PILLOW_CASES if _ == "RGB"
+               for kind in ("32-bit", "32-bit masks")]
+
+
+@pytest.mark.parametrize("name, kind", OTHER_TOOLS + [("few_colours.bmp", "short table")])
+def test_we_and_pillow_read_bitmaps_as_other_tools_store_them(ours, tmp, name, kind):
+    if name == "few_colours.bmp" and not (tmp / name).exists():
+        im = Image.new("P", (7, 3))
+        im.putpalette([10, 20, 30, 200, 100, 0, 0, 0, 0, 255, 255, 255, 1, 2, 3] + [0] * (768 - 15))
+        im.putdata([i % 5 for i in range(21)])
+        im.save(tmp / name, format="BMP")
+    path = tmp / f"{kind.replace(' ', '_')}_{name}"
+    path.write_bytes(rewritten((tmp / name).read_bytes(), kind))
+    expected = pillow(path)
+    got = ours(path)
+    assert got is not None, "our reader refuses the file"
+    assert got == expected

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <atomic>
 #include <cstring>
 #include <sstream>
@@ -28,6 +30,10 @@ struct BmpBuilder {
     std::int64_t pixelDelta = 0;   ///< pixel bytes added (or removed when negative)
     std::uint16_t planes = 1;
     char magic1 = 'M';
+    std::int64_t tableEntries = -1; ///< entries stored; -1 for the whole table
+    /// Red, green and blue masks of bit-field pixels: inside a header of 52
+    /// bytes or more, else right after the 40-byte header.
+    std::array<std::uint32_t, 3> masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
 
     std::string bytes() const
     {
@@ -35,8 +41,11 @@ struct BmpBuilder {
         auto put16 = [&](std::uint32_t v) { s += {char(v & 0xFF), char((v >> 8) & 0xFF)}; };
         auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
         const std::uint32_t entries = bitCount <= 8 ? 1u << bitCount : 0;
-        const std::uint64_t pixels = RowStride(width, bitCount) * std::uint64_t(height > 0 ? height : 0);
-        const std::uint64_t offBits = 14 + infoSize + 4 * std::uint64_t(entries) + gap;
+        const std::uint64_t stored = tableEntries >= 0 ? std::uint64_t(tableEntries) : entries;
+        const bool masksAfter = compression == 3 && infoSize == 40;
+        const std::uint64_t rows = std::uint64_t(height > 0 ? height : height == INT32_MIN ? 0 : -std::int64_t(height));
+        const std::uint64_t pixels = RowStride(width, bitCount) * rows;
+        const std::uint64_t offBits = 14 + infoSize + (masksAfter ? 12 : 0) + 4 * stored + gap;
         for (std::uint64_t v : {offBits + pixels + bfSizeDelta, std::uint64_t(0), offBits + offBitsDelta,
                                 std::uint64_t(infoSize), std::uint64_t(std::uint32_t(width)),
                                 std::uint64_t(std::uint32_t(height))})
@@ -45,8 +54,11 @@ struct BmpBuilder {
         put16(bitCount);
         for (std::uint32_t v : {compression, 0u, 2835u, 2835u, clrUsed, 0u})
             put32(v);
-        s.append(infoSize > 40 ? infoSize - 40 : 0, '\0');
-        for (std::uint32_t i = 0; i < entries; ++i)
+        if (infoSize >= 52 || masksAfter)
+            for (std::uint32_t m : masks)
+                put32(m);
+        s.append(infoSize >= 52 ? infoSize - 52 : 0, '\0');
+        for (std::uint32_t i = 0; i < stored; ++i)
             s += {char(3 * i), char(2 * i), char(i), '\0'};
         s.append(gap, '\x55');
         // Huge claimed sizes get at most 1 MiB of rows: such files are meant to be short.
@@ -55,6 +67,15 @@ struct BmpBuilder {
         return s;
     }
 };
+
+using Rgb = std::array<int, 3>;
+
+Rgb pixel(const CBitmapImage& image, int x, int y)
+{
+    std::uint8_t r = 1, g = 2, b = 3;
+    EXPECT_EQ(image.GetPixelColor(x, y, r, g, b), 1);
+    return {r, g, b};
+}
 
 std::uint32_t le32(const std::string& s, std::size_t at)
 {
@@ -143,16 +164,18 @@ TEST(BmpRead, RefusesWhatIsNotAnUncompressedBitmapOfASupportedDepth)
     const Case cases[] = {
         {"magic", with([](BmpBuilder& b) { b.magic1 = 'A'; })},
         {"core header", with([](BmpBuilder& b) { b.infoSize = 12; })},
-        {"v4 header", with([](BmpBuilder& b) { b.infoSize = 108; })},
+        {"64-byte header", with([](BmpBuilder& b) { b.infoSize = 64; })},
         {"run-length", with([](BmpBuilder& b) { b.bitCount = 8; b.compression = 1; })},
         {"bit fields", with([](BmpBuilder& b) { b.compression = 3; })},
         {"zero width", with([](BmpBuilder& b) { b.width = 0; })},
         {"negative width", with([](BmpBuilder& b) { b.width = -3; })},
         {"zero height", with([](BmpBuilder& b) { b.height = 0; })},
-        {"top-down", with([](BmpBuilder& b) { b.height = -2; })},
+        {"top-down without end", with([](BmpBuilder& b) { b.height = INT32_MIN; })},
         {"2 bits", with([](BmpBuilder& b) { b.bitCount = 2; })},
         {"16 bits", with([](BmpBuilder& b) { b.bitCount = 16; })},
-        {"32 bits", with([](BmpBuilder& b) { b.bitCount = 32; })},
+        {"32 bits, unusual masks", with([](BmpBuilder& b) { b.bitCount = 32; b.compression = 3; b.masks = {0xFF, 0xFF00, 0xFF0000}; })},
+        {"32 bits, run-length", with([](BmpBuilder& b) { b.bitCount = 32; b.compression = 1; })},
+        {"short table, pixels inside it", with([](BmpBuilder& b) { b.bitCount = 8; b.clrUsed = 16; b.tableEntries = 16; b.offBitsDelta = -4; })},
         {"offset past end", with([](BmpBuilder& b) { b.offBitsDelta = 1000; })},
         {"pixels inside the headers", with([](BmpBuilder& b) { b.offBitsDelta = -54; b.pixelDelta = 54; })},
         {"pixels inside the colour table", with([](BmpBuilder& b) { b.bitCount = 8; b.offBitsDelta = -4; })},
@@ -172,6 +195,81 @@ TEST(BmpRead, RefusesWhatIsNotAnUncompressedBitmapOfASupportedDepth)
         EXPECT_TRUE(image.IsEmpty()) << c.why << ": a refused file leaves the image empty";
         EXPECT_EQ(image.GetColorTable(), nullptr);
     }
+}
+
+// Bitmaps as other tools write them: later headers, rows from the top
+// down, 32-bit pixels with or without channel masks, and tables of only the
+// colours used. Each reads as the classic file of the same picture, and is
+// written back as one.
+TEST(BmpRead, BitmapsOfOtherToolsReadAsTheClassicFile)
+{
+    auto variant = [](int bits, auto change) {
+        BmpBuilder b;
+        b.width = 5;
+        b.height = 3;
+        b.bitCount = std::uint16_t(bits);
+        change(b);
+        return b;
+    };
+    struct Case { const char* what; BmpBuilder classic, other; };
+    auto flipRows = [](const std::string& file, std::size_t offBits, std::size_t stride, int rows) {
+        std::string out = file.substr(0, offBits);
+        for (int r = rows - 1; r >= 0; --r)
+            out += file.substr(offBits + std::size_t(r) * stride, stride);
+        return out;
+    };
+    for (int bits : {1, 4, 8, 24}) {
+        const BmpBuilder classic = variant(bits, [](BmpBuilder&) {});
+        for (std::uint32_t infoSize : {52u, 56u, 108u, 124u}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, header " << infoSize);
+            CBitmapImage expected, image;
+            ASSERT_EQ(readFrom(expected, classic.bytes()), 1);
+            ASSERT_EQ(readFrom(image, variant(bits, [&](BmpBuilder& b) { b.infoSize = infoSize; }).bytes()), 1);
+            EXPECT_EQ(written(image), written(expected));
+        }
+        // The same rows stored from the top: the picture must come out the same.
+        SCOPED_TRACE(testing::Message() << bits << " bits, top-down");
+        BmpBuilder topDown = classic;
+        topDown.height = -3;
+        const std::string bottomUp = classic.bytes();
+        const std::size_t offBits = le32(bottomUp, 10), stride = RowStride(5, bits);
+        std::string file = flipRows(topDown.bytes(), offBits, stride, 3);
+        CBitmapImage expected, image;
+        ASSERT_EQ(readFrom(expected, bottomUp), 1);
+        ASSERT_EQ(readFrom(image, file), 1);
+        EXPECT_EQ(written(image), written(expected));
+    }
+
+    // 32-bit pixels: blue, green, red and a fourth byte that is dropped.
+    for (auto [infoSize, compression] : {std::pair{40u, 0u}, std::pair{40u, 3u}, std::pair{124u, 3u}, std::pair{108u, 0u}}) {
+        SCOPED_TRACE(testing::Message() << "32 bits, header " << infoSize << ", compression " << compression);
+        BmpBuilder b = variant(32, [&](BmpBuilder& x) { x.infoSize = infoSize; x.compression = compression; });
+        CBitmapImage image;
+        ASSERT_EQ(readFrom(image, b.bytes()), 1);
+        EXPECT_EQ(image.GetBitCount(), 24);
+        const std::string file = b.bytes();
+        const std::size_t offBits = le32(file, 10);
+        for (int y = 1; y <= 3; ++y)
+            for (int x = 1; x <= 5; ++x) {
+                const std::size_t at = offBits + std::size_t(3 - y) * 20 + 4 * std::size_t(x - 1);
+                EXPECT_EQ(pixel(image, x, y), (Rgb{std::uint8_t(file[at + 2]), std::uint8_t(file[at + 1]),
+                                                   std::uint8_t(file[at])}))
+                    << x << "," << y;
+            }
+        const std::string again = written(image);
+        EXPECT_EQ(le32(again, 14), 40u);
+        EXPECT_EQ(again[28], 24);
+    }
+
+    // Only the colours used stored: the rest of the table is black.
+    BmpBuilder shortTable = variant(8, [](BmpBuilder& b) { b.clrUsed = 5; b.tableEntries = 5; });
+    CBitmapImage image;
+    ASSERT_EQ(readFrom(image, shortTable.bytes()), 1);
+    EXPECT_EQ(image.GetColorTableSize(), 256u);
+    EXPECT_EQ(image.GetColorTable()[4].rgbBlue, 12);
+    EXPECT_EQ(image.GetColorTable()[5].rgbBlue, 0);
+    EXPECT_EQ(image.GetColorTable()[255].rgbBlue, 0);
+    EXPECT_EQ(image.GetBits()[0], 1) << "the pixels follow the short table";
 }
 
 TEST(BmpRead, ATinyFileClaimingAHugeImageIsRefusedBeforeAnyLargeAllocation)
