@@ -1,5 +1,9 @@
 // ARC (.ARC): per line its id, its vertices as "x,y" with two decimals and
 // "END"; the file closes with one more "END" and no line end.
+//
+// ARC is the program's own file, read back over the scan it was traced
+// from, so its vertices are always the traced pixel coordinates: the
+// export's frame never places them.
 #include "formats/text_out.h"
 #include "formats/vector_writer.h"
 #include "vector/line_store.h"

@@ -1,5 +1,7 @@
 // ASCII X,Y,Z (.ASC): one record per vertex: a running vertex number over
-// the whole file, x, y, z = 0 and the id of the vertex's line. y is kept.
+// the whole file, x, y, z = 0 and the id of the vertex's line. y is kept,
+// or the points are placed by the export's frame.
+#include "formats/output_coordinates.h"
 #include "formats/text_out.h"
 #include "formats/vector_writer.h"
 #include "vector/line_store.h"
@@ -10,8 +12,10 @@ namespace {
 void ascLine(std::string& out, const CVectorLine& line, ExportContext& context)
 {
     TextOut t(out);
+    const int decimals = CoordinateDecimals(context, 6);
     for (const VectorNode& node : line.m_nodes) {
-        t.integer(context.nextPoint++).text(",").fixed(node.m_dX).text(",").fixed(node.m_dY).text(",");
+        const auto p = OutputPoint(context, node.m_dX, node.m_dY, UnplacedY::Kept);
+        t.integer(context.nextPoint++).text(",").fixed(p[0], decimals).text(",").fixed(p[1], decimals).text(",");
         t.fixed(0.0).text(",").integer(line.m_nId).eol();
     }
 }

@@ -40,6 +40,12 @@ std::string FileExtension(const std::filesystem::path& path)
 int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, const std::filesystem::path& path,
                      Port& port, std::string* why)
 {
+    return ExportVectorFile(store, imageWidth, imageHeight, path, port, ExportOptions{}, why);
+}
+
+int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, const std::filesystem::path& path,
+                     Port& port, const ExportOptions& options, std::string* why)
+{
     auto failed = [why](std::string reason) {
         if (why)
             *why = std::move(reason);
@@ -54,7 +60,7 @@ int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, c
         ShowMessageBox(port, MessageButtons::Ok, "File extension not sepecified!");
         return failed("the file name has no extension");
     }
-    const VectorWriter* writer = FindVectorWriter(extension);
+    const VectorWriter* writer = FindVectorWriter(extension, options.dxf);
     if (!writer) {
         ShowMessageBox(port, MessageButtons::Ok, "Unknown vector file extension \"%s\": use %s.", extension.c_str(),
                        SupportedVectorExtensions().c_str());
@@ -77,7 +83,11 @@ int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, c
     progress.setRange(100);
     const int count = store.GetLineCount();
     const int step = count / 100 > 0 ? count / 100 : 1;
-    ExportContext context{double(imageWidth), double(imageHeight), 1};
+    ExportContext context;
+    context.width = double(imageWidth);
+    context.height = double(imageHeight);
+    context.lineCount = count;
+    context.options = options;
     bool cancelled = false;
     std::string piece;
     std::string companionPiece;
@@ -98,6 +108,7 @@ int ExportVectorFile(const CLineStore& store, int imageWidth, int imageHeight, c
             continue;
         piece.clear();
         writer->line(piece, line, context);
+        ++context.linesWritten;
         file.Write(piece);
         if (companion) {
             companionPiece.clear();

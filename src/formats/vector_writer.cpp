@@ -8,19 +8,31 @@ namespace orvane {
 
 std::span<const VectorWriter* const> VectorWriters()
 {
-    static const std::array<const VectorWriter*, 6> writers = {&kLineReportWriter, &kArcWriter, &kDxfWriter,
-                                                               &kMifWriter,        &kDiWriter,  &kAscWriter};
+    static const std::array<const VectorWriter*, 7> writers = {
+        &kLineReportWriter, &kArcWriter, &kDxfWriter, &kMifWriter, &kDiWriter, &kAscWriter, &kSvgWriter};
     return writers;
 }
 
-const VectorWriter* FindVectorWriter(std::string_view extension)
+const VectorWriter* FindVectorWriter(std::string_view extension, DxfProfile dxf)
 {
     std::string upper(extension);
     for (char& c : upper)
         c = char(std::toupper(static_cast<unsigned char>(c)));
-    for (const VectorWriter* writer : VectorWriters())
-        if (writer->extension == upper)
+    for (const VectorWriter* writer : VectorWriters()) {
+        if (writer->extension != upper)
+            continue;
+        if (writer != &kDxfWriter)
             return writer;
+        switch (dxf) {
+        case DxfProfile::Classic:
+            return &kDxfWriter;
+        case DxfProfile::R12:
+            return &kDxfR12Writer;
+        case DxfProfile::R2000:
+            return &kDxfR2000Writer;
+        }
+        return &kDxfWriter;
+    }
     return nullptr;
 }
 

@@ -48,9 +48,10 @@ TEST_F(ExportDriverTest, RefusesMissingAndUnknownExtensionsWithoutWritingAnythin
     EXPECT_EQ(save(dir / "missing-folder" / "x.dxf"), 0);
     EXPECT_EQ(save(""), 0);
     EXPECT_EQ(port.messages(),
-              (std::vector<std::string>{"File extension not sepecified!",
-                                        "Unknown vector file extension \".dat\": use .txt, .arc, .dxf, .mif, .di or .asc.",
-                                        "Unable to open file for saving!"}));
+              (std::vector<std::string>{
+                  "File extension not sepecified!",
+                  "Unknown vector file extension \".dat\": use .txt, .arc, .dxf, .mif, .di, .asc or .svg.",
+                  "Unable to open file for saving!"}));
     EXPECT_EQ(fileCount(), 1u) << "only the maps.v2 folder";
     EXPECT_TRUE(std::filesystem::is_empty(dir / "maps.v2"));
 

@@ -135,6 +135,36 @@ TEST_F(VectorWriterTest, AscFileNumbersVerticesAcrossLines)
               crlf("1,1.000000,2.000000,0.000000,4\n2,3.000000,4.000000,0.000000,4\n3,5.000000,12.500000,0.000000,9\n"));
 }
 
+// Pixel centres sit half a pixel in from the view box's corner; a loop
+// closes with Z, a single vertex is a dot; the size is in millimetres when
+// the pixel size is known, and a map placement leaves the drawing alone.
+TEST_F(VectorWriterTest, SvgFileOverlaysTheScan)
+{
+    addLine(store, 7, {{1, 1}, {10.25, 3}, {0.498, 8}});
+    addLine(store, 8, {{2, 2}, {6, 2}, {6, 5}, {2, 2}});
+    addLine(store, 9, {});
+    addLine(store, 10, {{4, 4}});
+    const std::string black = "fill=\"none\" stroke=\"black\"";
+    const std::string paths = "<g stroke-width=\"1\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n"
+                              "<path id=\"line-7\" " + black + " d=\"M 0.5 0.5 L 9.75 2.5 L 0 7.5\"/>\n"
+                              "<path id=\"line-8\" " + black + " d=\"M 1.5 1.5 L 5.5 1.5 L 5.5 4.5 Z\"/>\n"
+                              "<path id=\"line-10\" " + black + " d=\"M 3.5 3.5 L 3.5 3.5\"/>\n"
+                              "</g>\n</svg>\n";
+    const std::string prologue = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"";
+    EXPECT_EQ(exported("v.svg", 16, 8), crlf(prologue + " width=\"16\" height=\"8\" viewBox=\"0 0 16 8\">\n" + paths));
+
+    ExportOptions options;
+    options.frame.placed = true;
+    options.frame.transform = {500000, 2, 0, 4000000, 0, -2};
+    options.frame.unit = OutputUnit::Map;
+    options.frame.pixelMillimetres = 0.0254;
+    RecordingPort port;
+    ASSERT_EQ(ExportVectorFile(store, 16, 8, dir / "m.SVG", port, options), 1);
+    EXPECT_EQ(test::slurp(dir / "m.SVG"),
+              crlf(prologue + " width=\"0.406mm\" height=\"0.203mm\" viewBox=\"0 0 16 8\">\n" + paths));
+}
+
 TEST_F(VectorWriterTest, LinesWithoutVerticesAreSkippedByEveryFormat)
 {
     addLine(store, 1, {});
@@ -143,6 +173,7 @@ TEST_F(VectorWriterTest, LinesWithoutVerticesAreSkippedByEveryFormat)
     EXPECT_EQ(exported("e.txt"), "");
     EXPECT_EQ(exported("e.di"), "");
     EXPECT_EQ(exported("e.asc"), "");
+    EXPECT_TRUE(exported("e.svg").ends_with(">\r\n</g>\r\n</svg>\r\n"));
     EXPECT_EQ(exported("e.dxf", 100, 50), crlf(dxfHeader("-50.000", "100.000") + "0\nENDSEC\n0\nEOF"));
     const std::string mif = exported("e.mif", 100, 50);
     EXPECT_NE(mif.find("Bounds (0.000000,0.000000) (100.000000,-50.000000)"), std::string::npos);
