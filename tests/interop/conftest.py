@@ -3,6 +3,7 @@
     /usr/bin/python3 -m pytest -q tests/interop/bmp_pillow_test.py \
         --bmp-tool build/tests/interop/bmp_tool
     /usr/bin/python3 -m pytest -q tests/interop/vector_readers_test.py \
+        tests/interop/dxf_profiles_test.py tests/interop/svg_render_test.py \
         --vector-tool build/tests/interop/vector_tool
 
 Each test file needs only its own option; leaving out the option of a test
@@ -14,7 +15,8 @@ import pytest
 
 def pytest_addoption(parser):
     parser.addoption("--bmp-tool", metavar="PATH", help="the bmp_tool helper (bmp_pillow_test.py)")
-    parser.addoption("--vector-tool", metavar="PATH", help="the vector_tool helper (vector_readers_test.py)")
+    parser.addoption("--vector-tool", metavar="PATH",
+                     help="the vector_tool helper (vector_readers_test.py, dxf_profiles_test.py, svg_render_test.py)")
 
 
 # The fixture that gives each option's path.
