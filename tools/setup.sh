@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-pil python3-pytest gdal-bin python3-ezdxf time
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core libcli11-dev clang libclang-rt-14-dev potrace
-  libgdal-dev librecad librsvg2-bin xvfb xauth
+  libgdal-dev python3-gdal python3-numpy librecad librsvg2-bin xvfb xauth
 )
 
 missing=()

@@ -10,6 +10,11 @@
 #include "formats/vector_writer.h"
 #include "image/bitmap_image.h"
 #include "image/bmp_file.h"
+#include "image/scan_info.h"
+#include "raster/gdal_support.h"
+#include "raster/gis_export.h"
+#include "raster/placement.h"
+#include "raster/scan_reader.h"
 #include "settings/app_settings.h"
 #include "vector/line_store.h"
 
@@ -38,8 +43,9 @@ AppSettings settingsFor(const Options& options)
     return settings;
 }
 
-/// Reads a BMP input, telling the user exactly why it cannot be used.
-bool readImage(const std::string& input, CBitmapImage& image, CliPort& port)
+/// Reads a scan, telling the user exactly why it cannot be used and what
+/// they should know about how it was read.
+bool readImage(const std::string& input, const Options& options, CBitmapImage& image, ScanInfo& info, CliPort& port)
 {
     std::error_code ec;
     if (!fs::exists(input, ec)) {
@@ -50,11 +56,44 @@ bool readImage(const std::string& input, CBitmapImage& image, CliPort& port)
         port.error("cannot open: it is a folder");
         return false;
     }
-    if (ReadBmpFile(image, input))
-        return true;
-    port.error("Error Loading Bitmap File: it might be corrupted or not Windows BMP RGB-subtype file "
-               "(uncompressed, 1, 4, 8 or 24 bits per pixel).");
-    return false;
+    std::string why;
+    if (!raster::ReadScan(input, image, info, why, options.georef && options.producesVectors())) {
+        port.error(why);
+        return false;
+    }
+    for (const std::string& note : info.notes)
+        port.note(note);
+    return true;
+}
+
+std::string upperName(const fs::path& out)
+{
+    std::string name = FileExtension(out).substr(1);
+    for (char& c : name)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+/// Why an output cannot hold the map's coordinate system, or "" when it
+/// can, or there is none, or the user said to write without it.
+std::string crsProblem(const fs::path& out, const OutputFrame& frame, const Options& options)
+{
+    if (frame.crsWkt.empty() || options.withoutCrs)
+        return "";
+    const std::string ext = FileExtension(out);
+    if (raster::GisFormatHoldsCrs(ext))
+        return "";
+    std::string lowerExt = ext;
+    for (char& c : lowerExt)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (lowerExt == ".arc" || lowerExt == ".svg")
+        return ""; // pixel drawings of the scan: no map coordinates to lose
+    if (lowerExt == ".mif" && !frame.mifCoordSys.empty())
+        return "";
+    const std::string name = raster::CrsName(frame.crsWkt);
+    return upperName(out) + " cannot hold the coordinate system" + (name.empty() ? "" : " (" + name + ")") +
+           " of the map coordinates: write .gpkg, .shp, .geojson or .fgb, or add --without-crs to write " +
+           out.filename().string() + " without it";
 }
 
 std::size_t vertexCount(const CLineStore& store)
@@ -122,7 +161,7 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
     // The whole job's memory, before anything is allocated.
     int width = 0, height = 0, bits = 0;
     std::uint64_t need = 0;
-    if (options.command != Command::Convert && ReadBmpSize(input, width, height, bits))
+    if (options.command != Command::Convert && raster::ReadScanSize(input, width, height, bits))
         need = EstimateJobBytes(width, height, bits, options.command);
     const Reservation memory(budget, need);
     if (!memory.Granted()) {
@@ -146,9 +185,31 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
             port.error("Error Opening Vector File" + (why.empty() ? std::string() : ": " + why));
             return false;
         }
-    } else {
-        if (!readImage(input, image, port))
+    }
+    ScanInfo scan;
+    if (options.command != Command::Convert && !readImage(input, options, image, scan, port))
+        return false;
+    // Where the lines land, known before any work so that a file that
+    // cannot hold the map's coordinate system stops the job at once.
+    ExportOptions exportOptions;
+    exportOptions.dxf = options.dxf;
+    if (options.producesVectors()) {
+        raster::PlacementChoice choice{options.georef, options.unit, options.dpi};
+        std::vector<std::string> notes;
+        std::string why;
+        if (!raster::ChooseOutputFrame(scan, choice, exportOptions.frame, why, notes)) {
+            port.error(why);
             return false;
+        }
+        for (const std::string& note : notes)
+            port.note(note);
+        for (const fs::path& out : outputs)
+            if (const std::string problem = crsProblem(out, exportOptions.frame, options); !problem.empty()) {
+                port.error(problem);
+                return false;
+            }
+    }
+    if (options.command != Command::Convert) {
         CommandOutcome outcome;
         if (options.command == Command::OneTouch)
             outcome = OneTouchCommand(image, store, port, settings);
@@ -193,7 +254,10 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
         }
         for (const fs::path& out : outputs) {
             std::string why;
-            if (!ExportVectorFile(store, imageWidth, imageHeight, out, port, &why)) {
+            const bool written = raster::IsGisExtension(FileExtension(out))
+                                     ? raster::ExportGisFile(store, exportOptions.frame, out, port, &why)
+                                     : ExportVectorFile(store, imageWidth, imageHeight, out, port, exportOptions, &why);
+            if (!written) {
                 port.error("Error Saving Vector File: " + out.string() + (why.empty() ? "" : ": " + why));
                 ok = false;
             }

@@ -4,6 +4,7 @@
 #include "cli/cli_options.h"
 
 #include "formats/vector_writer.h"
+#include "cli/output_formats.h"
 #include "processing/threshold.h"
 
 #include <CLI/CLI.hpp>
@@ -81,8 +82,7 @@ std::string lowerCase(std::string text)
 std::optional<std::string> formatList(const std::string& text, std::vector<std::string>& formats)
 {
     if (text == "all") {
-        for (const VectorWriter* writer : VectorWriters())
-            formats.push_back(lowerCase(std::string(writer->extension)));
+        formats = AllVectorOutputExtensions();
         return std::nullopt;
     }
     std::set<std::string> seen;
@@ -96,8 +96,8 @@ std::optional<std::string> formatList(const std::string& text, std::vector<std::
             return "option --format needs a list of extensions such as dxf,mif or all";
         if (ext[0] != '.')
             ext = "." + ext;
-        if (!FindVectorWriter(ext))
-            return "unknown format '" + ext.substr(1) + "' in --format: use dxf, mif, txt, arc, di, asc or all";
+        if (!IsVectorOutputExtension(ext))
+            return "unknown format '" + ext.substr(1) + "' in --format: use " + FormatNames() + " or all";
         if (!seen.insert(lowerCase(ext)).second)
             return "--format names " + ext.substr(1) + " twice";
         formats.push_back(ext);
@@ -118,7 +118,9 @@ ParsedArguments failure(std::string error)
 struct Given {
     std::vector<std::string> inputs, outputs;
     std::string format, jobs, method, saveImage, lower, upper, sigma, high, low, tolerance, size;
+    std::string georef, units, dpi, dxf;
     bool help = false, quiet = false, verbose = false, keepTree = false, noSmooth = false, noReduce = false;
+    bool withoutCrs = false;
 };
 
 /// The options of one command, as CLI11 is to read them. Everything is
@@ -158,6 +160,14 @@ CLI::App* addCommand(CLI::App& app, const CommandName& name, Given& given)
     }
     if (c == Command::Convert)
         sub->add_option("--size", given.size);
+    if (c == Command::OneTouch || c == Command::Vectorise || c == Command::Convert) {
+        if (c != Command::Convert)
+            sub->add_option("--georef", given.georef);
+        sub->add_option("--units", given.units);
+        sub->add_option("--dpi", given.dpi);
+        sub->add_option("--dxf", given.dxf);
+        sub->add_flag("--without-crs", given.withoutCrs);
+    }
     return sub;
 }
 
@@ -251,6 +261,31 @@ std::optional<std::string> check(const Given& g, Options& o)
         o.height = *h;
     }
 
+    if (!g.georef.empty()) {
+        if (g.georef != "auto" && g.georef != "none")
+            return needs("--georef", "auto or none");
+        o.georef = g.georef == "auto";
+    }
+    if (!g.units.empty()) {
+        if (g.units != "mm" && g.units != "in")
+            return needs("--units", "mm or in");
+        o.unit = g.units == "mm" ? OutputUnit::Millimetre : OutputUnit::Inch;
+    }
+    if (!g.dpi.empty()) {
+        auto d = number<double>(g.dpi);
+        if (!d || !(*d > 0.0) || *d > 1e6)
+            return needs("--dpi", "a resolution in pixels per inch, above 0");
+        o.dpi = *d;
+    }
+    if (!g.dxf.empty()) {
+        if (g.dxf != "classic" && g.dxf != "r12" && g.dxf != "r2000")
+            return needs("--dxf", "classic, r12 or r2000");
+        o.dxf = g.dxf == "r12" ? DxfProfile::R12 : g.dxf == "r2000" ? DxfProfile::R2000 : DxfProfile::Classic;
+    }
+    o.withoutCrs = g.withoutCrs;
+    if (o.command == Command::Convert && o.unit != OutputUnit::Pixel && o.dpi == 0)
+        return std::string("convert has no scan to take the resolution from: give --dpi N with --units");
+
     if (o.inputs.empty())
         return std::string("no input file given");
     if (std::find(o.inputs.begin(), o.inputs.end(), std::string()) != o.inputs.end())
@@ -275,38 +310,54 @@ std::string UsageText()
 {
     return R"(Usage: orvane-cli COMMAND [OPTIONS] INPUT... -o OUTPUT
 
-Turns scanned line drawings (BMP files) into vector lines, or runs one image
-step of the chain. Every file is written under a temporary name, synced to
-disk and renamed into place when complete: a failure never leaves a
-half-written file.
+Turns scanned line drawings into vector lines, or runs one image step of the
+chain. Scans may be BMP, TIFF (1-bit G4 included), PNG, JPEG or anything else
+GDAL reads. Every file is written under a temporary name, synced to disk and
+renamed into place when complete: a failure never leaves a half-written file.
 
 Commands:
-  onetouch IN.bmp -o OUT.ext   thin (or find edges) and trace in one step
+  onetouch IN -o OUT.ext       thin (or find edges) and trace in one step
         --method zhang-suen|stentiford|canny   (default: stentiford)
         --save-image OUT.bmp   also save the processed image (one input only)
         --no-smooth, --no-reduce, --tolerance PX   as for vectorise
-  vectorise IN.bmp -o OUT.ext  trace an already thinned image
+  vectorise IN -o OUT.ext      trace an already thinned image
         --no-smooth            do not smooth traced lines
         --no-reduce            do not drop vertices within the tolerance
         --tolerance PX         reduction tolerance in pixels (default: 1.2)
   convert IN.arc -o OUT.ext --size WxH
                                read an ARC file and write another format; the
                                image size bounds DXF and MIF drawings
-  grey IN.bmp -o OUT.bmp       convert to grey scale (8 or 24 bits)
-  threshold IN.bmp -o OUT.bmp --lower R,G,B --upper R,G,B
+  grey IN -o OUT.bmp           convert to grey scale (8 or 24 bits)
+  threshold IN -o OUT.bmp --lower R,G,B --upper R,G,B
                                turn every colour outside the range white
-  thin IN.bmp -o OUT.bmp [--method zhang-suen|stentiford]
+  thin IN -o OUT.bmp [--method zhang-suen|stentiford]
                                thin strokes to one-pixel centre lines
-  canny IN.bmp -o OUT.bmp [--sigma S] [--high H] [--low L]
+  canny IN -o OUT.bmp [--sigma S] [--high H] [--low L]
                                Canny edges (defaults: sigma 4, high 5, low 3)
 
 Vector formats, chosen by the output's extension: .dxf (DXF), .mif (MIF, with
-its .mid), .txt (line report), .arc (ARC), .di (DI), .asc (ASCII X,Y,Z).
+its .mid), .txt (line report), .arc (ARC), .di (DI), .asc (ASCII X,Y,Z), .svg
+(SVG), and through GDAL .gpkg (GeoPackage), .shp (Shapefile, with .shx, .dbf
+and .prj), .geojson (GeoJSON) and .fgb (FlatGeobuf).
+
+Placement (onetouch, vectorise, convert):
+  --georef auto|none  a scan with georeferencing (GeoTIFF tags, or a world
+                      file beside it: .tfw, .pgw, .jgw, .bpw, .wld) gives
+                      map coordinates in every format but ARC and SVG
+                      (default: auto); none keeps pixel coordinates
+  --units mm|in       a drawing in millimetres or inches instead of pixels,
+                      from the scan's resolution or --dpi
+  --dpi N             the scan's resolution in pixels per inch
+  --dxf classic|r12|r2000
+                      the DXF written: classic (default), a minimal R12 file
+                      of POLYLINEs, or an R2000 file of LWPOLYLINEs
+  --without-crs       write map coordinates to formats that cannot hold the
+                      coordinate system (DXF, text, DI, ASC) all the same
 
 Options:
   -o, --output PATH   the output file; a folder with several inputs or with
                       --format (outputs are named after the inputs)
-  --format LIST       output formats for a folder: dxf,mif,... or all
+  --format LIST       output formats for a folder: dxf,gpkg,... or all
   --keep-tree         in the output folder, keep the inputs' folders apart
                       (scans/a/p.bmp and scans/b/p.bmp give OUT/a/p.dxf and
                       OUT/b/p.dxf); without it, two inputs of one name are a

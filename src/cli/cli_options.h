@@ -1,6 +1,8 @@
 // The command line's arguments.
 #pragma once
 
+#include "formats/output_frame.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +30,12 @@ struct Options {
     bool smooth = true, reduce = true; ///< vectorise
     double tolerance = 1.2;
     int width = 0, height = 0; ///< convert --size
+
+    bool georef = true;                   ///< --georef auto (true) or none
+    OutputUnit unit = OutputUnit::Pixel;  ///< --units mm|in
+    double dpi = 0;                       ///< --dpi: 0 for the scan's own
+    DxfProfile dxf = DxfProfile::Classic; ///< --dxf classic|r12|r2000
+    bool withoutCrs = false;              ///< --without-crs: write formats that cannot hold the CRS
 
     bool producesVectors() const
     {

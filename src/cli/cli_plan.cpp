@@ -2,7 +2,7 @@
 #include "cli/cli_plan.h"
 
 #include "formats/export_driver.h"
-#include "formats/vector_writer.h"
+#include "cli/output_formats.h"
 
 #include <map>
 #include <system_error>
@@ -36,9 +36,8 @@ std::string checkFileOutput(const Options& options)
     if (ext.empty())
         return "the output '" + options.output + "' has no extension: name a file such as " + options.output +
                ".dxf, or a folder with -o " + options.output + "/ and --format";
-    if (!FindVectorWriter(ext))
-        return "unknown vector file extension '" + ext + "' in " + options.output + ": use " +
-               SupportedVectorExtensions();
+    if (!IsVectorOutputExtension(ext))
+        return "unknown vector file extension '" + ext + "' in " + options.output + ": use " + ExtensionList();
     return "";
 }
 
@@ -130,7 +129,7 @@ std::optional<std::vector<Job>> MakePlan(const Options& options, std::string& er
         return std::nullopt;
     }
     if (!fs::is_directory(options.output, ec) && !options.output.ends_with('/') &&
-        FindVectorWriter(FileExtension(options.output))) {
+        IsVectorOutputExtension(FileExtension(options.output))) {
         error = "the output '" + options.output + "' is named like a file, but with --format or several inputs " +
                 "it is a folder: give a folder name, or leave out --format";
         return std::nullopt;
@@ -139,7 +138,7 @@ std::optional<std::vector<Job>> MakePlan(const Options& options, std::string& er
     if (!options.producesVectors())
         formats = {".bmp"};
     if (formats.empty()) {
-        error = "with an output folder, say which formats to write with --format (dxf,mif,txt,arc,di,asc or all)";
+        error = "with an output folder, say which formats to write with --format (a list such as dxf,gpkg, or all)";
         return std::nullopt;
     }
 

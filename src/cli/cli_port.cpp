@@ -36,6 +36,17 @@ void CliPort::error(std::string_view text)
     std::fprintf(m_terminal.err, "orvane-cli: %s: %.*s\n", m_input.c_str(), int(text.size()), text.data());
 }
 
+void CliPort::note(std::string_view text)
+{
+    if (m_terminal.quiet)
+        return;
+    std::lock_guard guard(m_terminal.lock);
+    if (m_lastPercent >= 0)
+        std::fputc('\n', m_terminal.err);
+    m_lastPercent = -1;
+    std::fprintf(m_terminal.err, "%s: %.*s\n", m_input.c_str(), int(text.size()), text.data());
+}
+
 void CliPort::showStatus(StatusPane pane, std::string_view text)
 {
     if (pane == StatusPane::Message && !text.empty())

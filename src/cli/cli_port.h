@@ -38,6 +38,9 @@ public:
 
     /// Writes "orvane-cli: INPUT: text" to stderr, even when quiet.
     void error(std::string_view text);
+    /// Writes "INPUT: text" to stderr unless quiet: something the user
+    /// should know that is not a failure.
+    void note(std::string_view text);
     /// The last text the core wrote to the message pane (its failure text
     /// names the step that failed).
     const std::string& lastStatus() const { return m_lastStatus; }

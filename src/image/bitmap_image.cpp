@@ -219,6 +219,14 @@ int CBitmapImage::storeIndex(int x, int y, std::span<const RGBQUAD> table, std::
     return 1;
 }
 
+void CBitmapImage::SetPixelsPerMetre(std::int32_t across, std::int32_t down)
+{
+    if (!m_pInfo)
+        return;
+    storeLE32(m_pInfo.get() + 24, std::uint32_t(across));
+    storeLE32(m_pInfo.get() + 28, std::uint32_t(down));
+}
+
 void CBitmapImage::GetRowIndices(int y, std::uint8_t* indices) const
 {
     const std::uint8_t* bits = GetRow(y);

@@ -80,8 +80,10 @@ public:
     /// Replaces the image with one read from a BMP stream positioned at the
     /// start of the BMP data (offsets count from that position). Returns 1,
     /// or 0 with the image left empty when the data is not a complete,
-    /// uncompressed, bottom-up BMP of 1, 4, 8 or 24 bits with a 40-byte
-    /// header and sides of at most kMaxImageSide pixels.
+    /// uncompressed BMP of 1, 4, 8, 24 or 32 bits (the last with the usual
+    /// masks, if any) with sides of at most kMaxImageSide pixels. The image
+    /// always holds a bottom-up bitmap of 1, 4, 8 or 24 bits with a 40-byte
+    /// header, whatever header and row order the file used.
     int Read(std::istream& in);
     /// Writes the image as a BMP at the stream's position. Returns 1, or 0
     /// when there is no image or the stream reported an error.
@@ -103,6 +105,9 @@ public:
     std::uint32_t GetColorTableSize() const { return m_nTableEntries; }
     /// The decoded information header; all zero when no image.
     BitmapInfoHeader GetInfoHeader() const;
+    /// Records the scan's resolution in the header (pixels per metre across
+    /// and down), as a BMP file states it.
+    void SetPixelsPerMetre(std::int32_t across, std::int32_t down);
 
     std::uint8_t* GetBits() { return m_pBits.get(); }
     const std::uint8_t* GetBits() const { return m_pBits.get(); }

@@ -106,8 +106,9 @@ def test_format_all_writes_every_format_quietly(run, tmp, plan):
     out = run("onetouch", plan, "-o", tmp / "all", "--format", "all", "-q")
     assert out.returncode == 0, out.stderr
     assert out.stdout == ""
-    assert sorted(p.name for p in (tmp / "all").iterdir()) == [
-        "plan.arc", "plan.asc", "plan.di", "plan.dxf", "plan.mid", "plan.mif", "plan.txt"]
+    assert sorted(p.name for p in (tmp / "all").iterdir()) == sorted(
+        ["plan.arc", "plan.asc", "plan.di", "plan.dxf", "plan.mid", "plan.mif", "plan.txt", "plan.svg",
+         "plan.gpkg", "plan.shp", "plan.shx", "plan.dbf", "plan.geojson", "plan.fgb"])
 
 
 @pytest.mark.parametrize("command", STEPS)

@@ -12,6 +12,7 @@ def pytest_addoption(parser):
     parser.addoption("--cli", required=True, metavar="PATH", help="the orvane-cli program under test")
     parser.addoption("--make-sample", required=True, metavar="PATH",
                      help="the make_sample program that draws the sample plan")
+    parser.addoption("--scan-dump", metavar="PATH", help="the scan_dump helper (scans_test.py)")
     parser.addoption("--sanitized", action="store_true",
                      help="the programs are built with AddressSanitizer, which cannot run under ulimit -v")
 
@@ -29,3 +30,11 @@ def make_sample(request):
 @pytest.fixture(scope="session")
 def sanitized(request):
     return request.config.getoption("--sanitized")
+
+
+@pytest.fixture(scope="session")
+def scan_dump(request):
+    path = request.config.getoption("--scan-dump")
+    if not path:
+        raise pytest.UsageError("scans_test.py needs --scan-dump PATH")
+    return path
