@@ -34,12 +34,6 @@ public:
     }
     /// A "$NAME" header variable's name record.
     DxfOut& variable(std::string_view name) { return text(9, name); }
-    /// Text copied as it is, every "\n" becoming CR LF.
-    DxfOut& raw(std::string_view text)
-    {
-        m_t.text(text);
-        return *this;
-    }
 
 private:
     TextOut m_t;

@@ -1,6 +1,7 @@
 """Independent readers accept our vector files: GDAL opens every DXF and MIF
 we write with the same features and coordinates (y negated), and the MIF
-features carry their IDs; ezdxf audits our DXF without an error.
+features carry their IDs; a MIF of a drawing scaled to millimetres opens in
+millimetres at the placed coordinates; ezdxf audits our DXF without an error.
 
 Run with pytest and --vector-tool (see conftest.py)."""
 import functools
@@ -92,3 +93,19 @@ def test_ezdxf_audits_our_dxf(written):
          "sys.exit(1 if auditor.has_errors else 0)\n",
          str(dxf)], capture_output=True, text=True)
     assert audit.returncode == 0, audit.stdout + audit.stderr
+
+
+def test_gdal_reads_a_drawing_scaled_to_millimetres(vector_tool, tmp_path):
+    """vector_tool --scale 0.25 places pixel (x, y) at (x / 4, (80 - y) / 4) mm."""
+    path = tmp_path / "scaled.mif"
+    out = subprocess.run([vector_tool, "--scale", "0.25", str(path)], capture_output=True, text=True, check=True)
+    lines = [[float(v) for v in text.split()[1:]] for text in out.stdout.splitlines()]
+    features, errors = gdal_features(path)
+    assert features is not None, f"GDAL cannot open {path.name}: {errors.strip()}"
+    assert len(features) == len(lines)
+    wrong = [i for i, (feature, values) in enumerate(zip(features, lines))
+             if not close(vertices(feature["geometry"]),
+                          [(0.25 * x, 0.25 * (80 - y)) for x, y in zip(values[0::2], values[1::2])], 1e-6)]
+    assert not wrong, "lines whose coordinates differ"
+    info = subprocess.run(["ogrinfo", "-so", "-al", str(path)], capture_output=True, text=True).stdout
+    assert 'LENGTHUNIT["Millimeter"' in info or 'UNIT["Millimeter"' in info, info
