@@ -16,7 +16,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_FILE_SAVE_AS, "Save Image &As...", nullptr, "Save the active image with a new name\nSave As", nullptr, false},
     // The menu has always said Ctrl-T while the key was Ctrl+I: both work.
     {ID_OPEN_VECTOR, "Open Vec&tor...\tCtrl-T", nullptr, "Read vector lines from an ARC file\nOpen Vector", "Ctrl+I;Ctrl+T", false},
-    {ID_SAVE_VECTOR_AS, "Save V&ector As...", nullptr, "Save the vector lines as DXF, MIF, text report, ARC, DI or ASC\nSave Vector As", nullptr, false},
+    {ID_SAVE_VECTOR_AS, "Save V&ector As...", nullptr, "Save the vector lines as DXF, MIF, text report, ARC, DI, ASC, SVG or a GIS format\nSave Vector As", nullptr, false},
     {ID_FILE_PRINT, "&Print...\tCtrl+P", nullptr, "Print the active image with its vector lines\nPrint", "Ctrl+P", false},
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view", nullptr, "Display full pages\nPrint Preview", nullptr, false},
     {ID_FILE_PRINT_SETUP, "Print Set&up...", "P&rint Setup...", "Change the printer and printing options\nPrint Setup", nullptr, false},
@@ -56,6 +56,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_ONE_TOUCH, "&One-Touch Vectorision\tF10", nullptr, "Thin or find edges, then vectorise, in one step\nOne-Touch Vectorisation", "F10", false},
     {ID_ONE_TOUCH_OPTION, "&Set One-Touch Option ...", nullptr, "Choose the method and the image shown after One-Touch\nOne-Touch Option", nullptr, false},
     {ID_REDUCTION_OPTION, "&Polyline Reduction Option ...", nullptr, "Optimise Polylines whilst vectorizing\nPolyline Reduction", nullptr, false},
+    {ID_VECTOR_OUTPUT_OPTION, "Vector O&utput Option ...", nullptr, "Choose the units, the DXF version and map coordinates of saved vector files\nVector Output Option", nullptr, false},
     {ID_SELECT_BY_CURSOR, "Select by Cursor", nullptr, "Select feature by using mouse cursor\nSelect by Cursor", nullptr, false},
     {ID_SELECT_ALL, "Select All Features", nullptr, "Select all vector features\nSelect All", nullptr, false},
     {ID_UNSELECT, "UnSelect", nullptr, "Unselect last selection\nUnSelect", nullptr, false},
@@ -96,7 +97,7 @@ constexpr int kView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_HISTOGRAM_WINDO
 constexpr int kImage[] = {ID_IMAGE_INFORMATION, 0, ID_GREY_SCALE, ID_THRESHOLDING, ID_THINNING_ZHANG_SUEN,
                           ID_THINNING_STENTIFORD, ID_EDGE_CANNY, 0, ID_CANNY_PARAMETERS};
 constexpr int kVector[] = {ID_VECTOR_INFORMATION, 0, ID_VECTORISE, ID_ONE_TOUCH, ID_ONE_TOUCH_OPTION,
-                           ID_REDUCTION_OPTION, 0, ID_SELECT_BY_CURSOR, ID_SELECT_ALL, ID_UNSELECT,
+                           ID_REDUCTION_OPTION, ID_VECTOR_OUTPUT_OPTION, 0, ID_SELECT_BY_CURSOR, ID_SELECT_ALL, ID_UNSELECT,
                            ID_CLEAR_SELECTION, ID_DELETE_SELECTED, 0, ID_POLY_TO_STRAIGHT, ID_STRAIGHT_OPTION,
                            ID_SPLINE_SMOOTH};
 constexpr int kWindow[] = {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, 0,

@@ -78,6 +78,7 @@ enum CommandId : int {
     ID_STRAIGHT_OPTION = 32827,
     ID_REDUCTION_OPTION = 32829,
     ID_REDRAW = 32833,
+    ID_VECTOR_OUTPUT_OPTION = 32834,
 };
 
 /// One command's texts and keys.

@@ -6,6 +6,7 @@
 #include "app/one_touch_dlg.h"
 #include "app/polyline_reduction_dlg.h"
 #include "app/straight_option_dlg.h"
+#include "app/vector_output_dlg.h"
 #include "app/artwork.h"
 #include "app/child_frame.h"
 #include "app/command_table.h"
@@ -14,6 +15,7 @@
 #include "app/splash_wnd.h"
 #include "app/varo_doc.h"
 #include "app/varo_view.h"
+#include "raster/scan_reader.h"
 
 #include <algorithm>
 
@@ -179,6 +181,7 @@ bool CVaroApp::OnCmdMsg(int id, CmdUI* ui)
     case ID_CANNY_PARAMETERS:
     case ID_ONE_TOUCH_OPTION:
     case ID_REDUCTION_OPTION:
+    case ID_VECTOR_OUTPUT_OPTION:
     case ID_STRAIGHT_OPTION:
         // The settings are read while an operation runs: they change only
         // between operations.
@@ -203,9 +206,25 @@ bool CVaroApp::OnCmdMsg(int id, CmdUI* ui)
 
 void CVaroApp::OnFileOpen()
 {
-    FileDialogRequest request{false, QStringLiteral("Open Image"),
-                              {QStringLiteral("BMP Files(*.BMP)"), QStringLiteral("All Files (*)")},
-                              m_nOpenFilterIndex, QString(), QString(), false};
+    // Every format the scan reader reads together first, then the usual
+    // scan formats one by one (BMP first), then any file.
+    QStringList filters, all;
+    for (const raster::RasterFormat& format : raster::ReadableRasterFormats()) {
+        QStringList patterns;
+        for (const std::string& pattern : format.patterns)
+            patterns << QString::fromStdString(pattern);
+        all << patterns;
+        if (format.name == "BMP")
+            filters << QStringLiteral("BMP Files(*.BMP)");
+        else if (format.name == "TIFF" || format.name == "PNG" || format.name == "JPEG")
+            filters << QStringLiteral("%1 Files (%2)").arg(QString::fromStdString(format.name),
+                                                           patterns.join(QLatin1Char(' ')));
+    }
+    all.removeDuplicates();
+    filters.prepend(QStringLiteral("Scans (%1)").arg(all.join(QLatin1Char(' '))));
+    filters << QStringLiteral("All Files (*)");
+    FileDialogRequest request{false, QStringLiteral("Open Image"), filters, m_nOpenFilterIndex, QString(), QString(),
+                              false};
     const QString path = GetFileName(request);
     if (path.isEmpty())
         return;
@@ -320,6 +339,12 @@ void CVaroApp::OnOptionDialog(int id)
         const CVaroDoc* doc = m_pMainWnd ? m_pMainWnd->GetActiveDocument() : nullptr;
         CPolylineReductionDlg dialog(s, doc ? doc->core().m_lines.m_nTotalLines : 0,
                                      doc ? doc->core().m_lines.m_nLinesSaved : 0, m_pMainWnd);
+        if (RunModal(dialog) == QDialog::Accepted)
+            dialog.Apply(s);
+        return;
+    }
+    case ID_VECTOR_OUTPUT_OPTION: {
+        CVectorOutputDlg dialog(s, m_pMainWnd);
         if (RunModal(dialog) == QDialog::Accepted)
             dialog.Apply(s);
         return;

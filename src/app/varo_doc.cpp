@@ -9,8 +9,15 @@
 #include "app/wait_cursor.h"
 #include "app/varo_view.h"
 
+#include "formats/export_driver.h"
+#include "raster/gis_export.h"
+#include "raster/placement.h"
+#include "raster/scan_reader.h"
+
 #include <QFileInfo>
 #include <QGuiApplication>
+
+#include <algorithm>
 
 namespace orvane::app {
 namespace {
@@ -19,7 +26,21 @@ const QStringList kImageFilters{QStringLiteral("BMP Files(*.BMP)"), QStringLiter
 const QStringList kVectorFilters{
     QStringLiteral("AutoCAD DXF (*.dxf)"),      QStringLiteral("MapInfo Interchange (*.mif)"),
     QStringLiteral("Orvane Data (*.txt)"),      QStringLiteral("R2U ARC File (*.arc)"),
-    QStringLiteral("Genamap Type 19-Input File (*.DI)"), QStringLiteral("ASCII X,Y,Z Format (*.asc)")};
+    QStringLiteral("Genamap Type 19-Input File (*.DI)"), QStringLiteral("ASCII X,Y,Z Format (*.asc)"),
+    QStringLiteral("Scalable Vector Graphics (*.svg)"), QStringLiteral("GeoPackage (*.gpkg)"),
+    QStringLiteral("Shapefile (*.shp)"),          QStringLiteral("GeoJSON (*.geojson)"),
+    QStringLiteral("FlatGeobuf (*.fgb)")};
+
+/// Writes through GDAL for the GIS formats and through the core otherwise.
+int exportAnyFormat(const CLineStore& store, int width, int height, const std::filesystem::path& path, Port& port,
+                    const ExportOptions& options, std::string* why)
+{
+    if (raster::IsGisExtension(path.extension().string()))
+        return raster::ExportGisFile(store, options.frame, path, port, why);
+    return ExportVectorFile(store, width, height, path, port, options, why);
+}
+
+bool isBmpPath(const QString& path) { return QFileInfo(path).suffix().compare(QStringLiteral("bmp"), Qt::CaseInsensitive) == 0; }
 
 std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
 
@@ -47,7 +68,10 @@ OpenResult CVaroDoc::OnOpenDocument(const QString& path)
 {
     DesktopPort port(m_app);
     WaitCursor wait;
-    const OpenResult result = m_doc.OnOpenDocument(toPath(path), port);
+    const OpenResult result = m_doc.OnOpenDocument(
+        toPath(path), port, [](const std::filesystem::path& file, CBitmapImage& image, ScanInfo& info, std::string& why) {
+            return raster::ReadScan(file, image, info, why);
+        });
     m_raster.Invalidate();
     UpdateAllViews();
     refreshTitles();
@@ -102,7 +126,9 @@ bool CVaroDoc::OnCmdMsg(int id, CmdUI* ui)
 
 bool CVaroDoc::OnFileSave()
 {
-    if (m_doc.GetPathName().empty())
+    // Only BMP is written: a scan opened from another format is saved
+    // under a new name rather than written over with another format.
+    if (m_doc.GetPathName().empty() || !isBmpPath(GetPathName()))
         return OnFileSaveAs();
     if (RefuseIfBusy())
         return false;
@@ -124,8 +150,12 @@ bool CVaroDoc::OnFileSaveAs()
         // Nothing to write: say so before the user picks a name.
         return m_doc.OnSaveDocument({}, port) == 1;
     }
-    FileDialogRequest request{true, QStringLiteral("Save Image As"), kImageFilters, 0, QStringLiteral("bmp"),
-                              GetPathName(), true};
+    QString start = GetPathName();
+    if (!start.isEmpty() && !isBmpPath(start))
+        start = QFileInfo(start).path() + QLatin1Char('/') + QFileInfo(start).completeBaseName() +
+                QStringLiteral(".bmp");
+    FileDialogRequest request{true, QStringLiteral("Save Image As"), kImageFilters, 0, QStringLiteral("bmp"), start,
+                              true};
     const QString path = m_app.GetFileName(request);
     if (path.isEmpty())
         return false;
@@ -151,9 +181,28 @@ bool CVaroDoc::OnSaveVectorAs()
     const QString path = m_app.GetFileName(request);
     if (path.isEmpty())
         return false;
+    // Where the lines land: the choices of Vector Output Option, applied to
+    // what the scan said of itself.
+    const AppSettings& settings = m_app.m_settings;
+    ExportOptions options;
+    options.dxf = DxfProfile(std::clamp(settings.m_nDxfProfile, 0, 2));
+    const OutputUnit units[] = {OutputUnit::Pixel, OutputUnit::Millimetre, OutputUnit::Inch};
+    raster::PlacementChoice choice{settings.m_bUseGeoreferencing != 0,
+                                   units[std::clamp(settings.m_nOutputUnits, 0, 2)], settings.m_dOutputDpi};
+    std::vector<std::string> notes;
+    std::string why;
+    if (!raster::ChooseOutputFrame(m_doc.m_scan, choice, options.frame, why, notes)) {
+        ShowMessageBox(port, MessageButtons::Ok, "Error Saving Vector File\n%s: set the resolution in Vector Output Option.",
+                       why.c_str());
+        return false;
+    }
+    if (const std::string loss = raster::CrsLoss(toPath(path), options.frame); !loss.empty() &&
+        ShowMessageBox(port, MessageButtons::YesNo, "%s.\nWrite the file without it?", loss.c_str()) !=
+            MessageAnswer::Yes)
+        return false;
     Document::BusyGuard busy(m_doc);
     WaitCursor wait;
-    if (m_doc.SaveVectorFile(toPath(path), port) != 1)
+    if (m_doc.SaveVectorFile(toPath(path), port, options, exportAnyFormat) != 1)
         return false;
     m_history.MarkSaved(false, true);
     return true;

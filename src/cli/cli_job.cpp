@@ -11,7 +11,6 @@
 #include "image/bitmap_image.h"
 #include "image/bmp_file.h"
 #include "image/scan_info.h"
-#include "raster/gdal_support.h"
 #include "raster/gis_export.h"
 #include "raster/placement.h"
 #include "raster/scan_reader.h"
@@ -64,36 +63,6 @@ bool readImage(const std::string& input, const Options& options, CBitmapImage& i
     for (const std::string& note : info.notes)
         port.note(note);
     return true;
-}
-
-std::string upperName(const fs::path& out)
-{
-    std::string name = FileExtension(out).substr(1);
-    for (char& c : name)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return name;
-}
-
-/// Why an output cannot hold the map's coordinate system, or "" when it
-/// can, or there is none, or the user said to write without it.
-std::string crsProblem(const fs::path& out, const OutputFrame& frame, const Options& options)
-{
-    if (frame.crsWkt.empty() || options.withoutCrs)
-        return "";
-    const std::string ext = FileExtension(out);
-    if (raster::GisFormatHoldsCrs(ext))
-        return "";
-    std::string lowerExt = ext;
-    for (char& c : lowerExt)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (lowerExt == ".arc" || lowerExt == ".svg")
-        return ""; // pixel drawings of the scan: no map coordinates to lose
-    if (lowerExt == ".mif" && !frame.mifCoordSys.empty())
-        return "";
-    const std::string name = raster::CrsName(frame.crsWkt);
-    return upperName(out) + " cannot hold the coordinate system" + (name.empty() ? "" : " (" + name + ")") +
-           " of the map coordinates: write .gpkg, .shp, .geojson or .fgb, or add --without-crs to write " +
-           out.filename().string() + " without it";
 }
 
 std::size_t vertexCount(const CLineStore& store)
@@ -204,8 +173,9 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
         for (const std::string& note : notes)
             port.note(note);
         for (const fs::path& out : outputs)
-            if (const std::string problem = crsProblem(out, exportOptions.frame, options); !problem.empty()) {
-                port.error(problem);
+            if (const std::string loss = raster::CrsLoss(out, exportOptions.frame); !loss.empty() && !options.withoutCrs) {
+                port.error(loss + ": write .gpkg, .shp, .geojson or .fgb, or add --without-crs to write " +
+                           out.filename().string() + " without it");
                 return false;
             }
     }

@@ -8,6 +8,7 @@
 #include "port/port.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -31,6 +32,14 @@ std::string whyUnreadable(const std::filesystem::path& path)
     return {};
 }
 
+bool isBmpName(const std::filesystem::path& path)
+{
+    std::string extension = path.extension().string();
+    for (char& c : extension)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".bmp";
+}
+
 /// Shows `text`, with `why` on a line of its own after it when there is one.
 void showFailure(Port& port, const char* text, const std::string& why)
 {
@@ -42,8 +51,9 @@ void showFailure(Port& port, const char* text, const std::string& why)
 
 } // namespace
 
-OpenResult Document::OnOpenDocument(const std::filesystem::path& path, Port& port)
+OpenResult Document::OnOpenDocument(const std::filesystem::path& path, Port& port, const ScanReader& reader)
 {
+    m_scan = ScanInfo();
     m_path = path;
     m_bModified = false;
     m_bVectorsChanged = false;
@@ -55,10 +65,25 @@ OpenResult Document::OnOpenDocument(const std::filesystem::path& path, Port& por
         SetStatusText(&port, 0, "Ready");
         return OpenResult::CannotOpen;
     }
-    if (!ReadBmpFile(m_image, path)) {
-        ShowMessageBox(port, MessageButtons::Ok, "%s", kLoadBitmapError);
+    std::string why;
+    const bool bmp = !reader || isBmpName(path);
+    const bool read = reader ? reader(path, m_image, m_scan, why) : ReadBmpFile(m_image, path) == 1;
+    if (!read) {
+        m_image = CBitmapImage();
+        m_scan = ScanInfo();
+        if (bmp)
+            ShowMessageBox(port, MessageButtons::Ok, "%s", kLoadBitmapError);
+        else
+            ShowMessageBox(port, MessageButtons::Ok, "Error Loading Bitmap File\n%s: %s", path.filename().string().c_str(),
+                           why.c_str());
         SetStatusText(&port, 0, "Error Loading Bitmap File");
         return OpenResult::Rejected;
+    }
+    if (!m_scan.notes.empty()) {
+        std::string notes;
+        for (const std::string& note : m_scan.notes)
+            notes += (notes.empty() ? "" : "\n") + note;
+        ShowMessageBox(port, MessageButtons::Ok, "%s: %s", path.filename().string().c_str(), notes.c_str());
     }
     SetStatusText(&port, 0, "Ready");
     return OpenResult::Read;
@@ -87,11 +112,15 @@ int Document::CanSaveVectors(Port& port) const
     return 0;
 }
 
-int Document::SaveVectorFile(const std::filesystem::path& path, Port& port)
+int Document::SaveVectorFile(const std::filesystem::path& path, Port& port, const ExportOptions& options,
+                             const VectorExporter& exporter)
 {
     SetStatusText(&port, 0, "Saving...");
     std::string why;
-    if (!ExportVectorFile(m_lines, m_image.GetWidth(), m_image.GetHeight(), path, port, &why)) {
+    const int written = exporter ? exporter(m_lines, m_image.GetWidth(), m_image.GetHeight(), path, port, options, &why)
+                                 : ExportVectorFile(m_lines, m_image.GetWidth(), m_image.GetHeight(), path, port,
+                                                    options, &why);
+    if (!written) {
         showFailure(port, "Error Saving Vector File", why == "cancelled" ? std::string() : why);
         SetStatusText(&port, 0, "Error Saving Vector File");
         return 0;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "document/document_snapshot.h"
+#include "formats/output_frame.h"
 #include "image/bitmap_image.h"
+#include "image/scan_info.h"
 #include "vector/line_store.h"
 
 #include <array>
@@ -26,6 +28,18 @@ enum class OpenResult {
     Rejected,   ///< the file is not a BMP this program reads: the document stays open, empty
     CannotOpen, ///< the file could not be opened at all: there is no document
 };
+
+/// Reads a scan of any format into an image, with what the file says of its
+/// place and resolution; false with the reason. The programs that read more
+/// than BMP pass one to Document::OnOpenDocument.
+using ScanReader = std::function<bool(const std::filesystem::path& path, CBitmapImage& image, ScanInfo& info,
+                                      std::string& why)>;
+
+/// Writes lines to a vector file, as ExportVectorFile does; the programs
+/// that write more formats pass one to Document::SaveVectorFile.
+using VectorExporter = std::function<int(const CLineStore& store, int imageWidth, int imageHeight,
+                                         const std::filesystem::path& path, Port& port, const ExportOptions& options,
+                                         std::string* why)>;
 
 /// How the user answered the questions asked before a document closes.
 enum class CloseAnswer { Close, Cancel };
@@ -77,13 +91,16 @@ public:
 
     // --- Image files ----------------------------------------------------
 
-    /// Reads a BMP file into the image: "Working..." then "Ready". A rejected
-    /// file leaves the image empty (the document stays open with nothing to
-    /// show), shows the loading error and leaves "Error Loading Bitmap File".
-    /// Either way the path is the one asked for and nothing is modified. A
-    /// file that cannot be opened at all (missing, a folder, no permission)
-    /// is reported with the system's reason and gives CannotOpen.
-    OpenResult OnOpenDocument(const std::filesystem::path& path, Port& port);
+    /// Reads a BMP file (or, through `reader`, a scan of any format) into
+    /// the image: "Working..." then "Ready"; what the reader wants the user
+    /// to know is shown in one box. A rejected file leaves the image empty
+    /// (the document stays open with nothing to show), shows the loading
+    /// error (with the reader's reason for other formats) and leaves "Error
+    /// Loading Bitmap File". Either way the path is the one asked for and
+    /// nothing is modified. A file that cannot be opened at all (missing, a
+    /// folder, no permission) is reported with the system's reason and
+    /// gives CannotOpen.
+    OpenResult OnOpenDocument(const std::filesystem::path& path, Port& port, const ScanReader& reader = {});
     /// Writes the image as a BMP file, atomically: "Saving..." then "Ready",
     /// taking the path and clearing the modified flag. A document without an
     /// image, or a file that cannot be written, gives "Error Saving Bitmap
@@ -99,8 +116,10 @@ public:
     /// Writes the lines to a vector file chosen by extension: "Saving..."
     /// then "Ready"; on failure "Error Saving Vector File" in a box and the
     /// status. A saved file clears the vectors-changed flag. Returns 1 when
-    /// written.
-    int SaveVectorFile(const std::filesystem::path& path, Port& port);
+    /// written. `options` place the lines and choose the DXF; `exporter`
+    /// (when given) writes instead of ExportVectorFile.
+    int SaveVectorFile(const std::filesystem::path& path, Port& port, const ExportOptions& options = {},
+                       const VectorExporter& exporter = {});
     /// The first step of Open Vector: when there are lines, asks "Erase
     /// existing vector data?" and erases them on Yes.
     void AskToEraseVectors(Port& port);
@@ -145,6 +164,8 @@ public:
 
     CBitmapImage m_image;
     CLineStore m_lines;
+    /// The open scan's place on a map and resolution, as its file said.
+    ScanInfo m_scan;
     Histogram m_histRed{};
     Histogram m_histGreen{};
     Histogram m_histBlue{};

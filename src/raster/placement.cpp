@@ -2,6 +2,10 @@
 #include "raster/placement.h"
 
 #include "image/scan_info.h"
+#include "raster/gdal_support.h"
+#include "raster/gis_export.h"
+
+#include <cctype>
 
 namespace orvane::raster {
 
@@ -41,6 +45,24 @@ bool ChooseOutputFrame(const ScanInfo& info, const PlacementChoice& choice, Outp
     frame.unit = choice.unit;
     frame.transform = {0, perInch / dpiX, 0, 0, 0, -perInch / dpiY};
     return true;
+}
+
+std::string CrsLoss(const std::filesystem::path& output, const OutputFrame& frame)
+{
+    if (frame.crsWkt.empty())
+        return "";
+    std::string extension = output.extension().string(), name;
+    for (char& c : extension)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (IsGisExtension(extension) || extension == ".arc" || extension == ".svg")
+        return ""; // ARC and SVG draw the scan in pixels: no map coordinates to lose
+    if (extension == ".mif" && !frame.mifCoordSys.empty())
+        return "";
+    for (char c : extension.substr(extension.empty() ? 0 : 1))
+        name += char(std::toupper(static_cast<unsigned char>(c)));
+    const std::string crs = CrsName(frame.crsWkt);
+    return name + " cannot hold the coordinate system" + (crs.empty() ? "" : " (" + crs + ")") +
+           " of the map coordinates";
 }
 
 } // namespace orvane::raster

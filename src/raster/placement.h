@@ -3,6 +3,7 @@
 
 #include "formats/output_frame.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,12 @@ struct PlacementChoice {
 /// `why` when units are asked for and the resolution is unknown.
 bool ChooseOutputFrame(const ScanInfo& info, const PlacementChoice& choice, OutputFrame& frame, std::string& why,
                        std::vector<std::string>& notes);
+
+/// When a file would lose the map's coordinate system: "DXF cannot hold the
+/// coordinate system (WGS 84 / UTM zone 32N) of the map coordinates"; ""
+/// when the format holds it, the frame has none, or the file is written in
+/// pixels (ARC, SVG).
+std::string CrsLoss(const std::filesystem::path& output, const OutputFrame& frame);
 
 } // namespace raster
 } // namespace orvane

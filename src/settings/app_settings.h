@@ -25,6 +25,11 @@ struct AppSettings {
     std::int32_t m_bSmoothWhileVectorising = 1;
     std::int32_t m_bReduceWhileVectorising = 1;
     double m_dReduceTolerance = 1.2;         ///< pixels
+    // Saved vector files (Vector Output Option).
+    std::int32_t m_nOutputUnits = 0;         ///< 0 pixels, 1 millimetres, 2 inches
+    double m_dOutputDpi = 0;                 ///< pixels per inch for units; 0: the scan's own
+    std::int32_t m_nDxfProfile = 0;          ///< 0 classic, 1 R12, 2 R2000
+    std::int32_t m_bUseGeoreferencing = 1;   ///< map coordinates where the scan has them
     std::string m_szProgramDir;              ///< the program's folder, filled at start-up
 };
 

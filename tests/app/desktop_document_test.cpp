@@ -96,7 +96,10 @@ private slots:
             return file;
         };
         run.frame()->OnCommand(ID_FILE_OPEN);
-        QCOMPARE(run.requests[0].filters, (QStringList{"BMP Files(*.BMP)", "All Files (*)"}));
+        const QStringList filters = run.requests[0].filters;
+        QVERIFY(filters[0].startsWith("Scans (") && filters[0].contains("*.bmp") && filters[0].contains("*.tif"));
+        QCOMPARE(filters.mid(1), (QStringList{"BMP Files(*.BMP)", "TIFF Files (*.tif *.tiff)", "PNG Files (*.png)",
+                                              "JPEG Files (*.jpg *.jpeg)", "All Files (*)"}));
         QCOMPARE(run.requests[0].filterIndex, 0);
         run.frame()->OnCommand(ID_FILE_CLOSE);
         run.frame()->OnCommand(ID_FILE_OPEN);

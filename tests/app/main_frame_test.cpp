@@ -90,7 +90,7 @@ private slots:
                               "&Edge Detection - Canny Method", "-", "Set &Canny's Parameters"}));
         QCOMPARE(itemTexts(menuTitled(bar, "Vec&tor")),
                  (QStringList{"&Information ...", "-", "&Vectorise Thinned Image", "&One-Touch Vectorision\tF10",
-                              "&Set One-Touch Option ...", "&Polyline Reduction Option ...", "-", "Select by Cursor",
+                              "&Set One-Touch Option ...", "&Polyline Reduction Option ...", "Vector O&utput Option ...", "-", "Select by Cursor",
                               "Select All Features", "UnSelect", "Clear Select", "Delete Selected Features", "-",
                               "Polyline to Straight &Line", "Se&t Poly To Straight Line Option ...",
                               "Spline/S&mooth Polyline"}));
