@@ -1,10 +1,15 @@
-// Writes the benchmarks' generated scanned drawing to a BMP file, for the
-// whole-process benchmarks of orvane-cli, and optionally the same drawing
-// as a PBM bitmap (black where thinning sees ink) for other tracers.
+// Writes the benchmarks' generated scanned drawing, or one of the small
+// feature scenes, to a BMP file, for the whole-process benchmarks of
+// orvane-cli; optionally the same drawing as a PBM bitmap (black where
+// thinning sees ink) for other tracers, and where its strokes truly run as
+// JSON (common/drawing.h describes it), for scoring traced lines.
 //
-//   make_drawing OUT.bmp [WIDTH HEIGHT [SEED]] [--realistic] [--bits 24|8|1] [--pbm OUT.pbm]
-//   make_drawing PREFIX --all-depths [WIDTH HEIGHT [SEED]] [--realistic]
+//   make_drawing OUT.bmp [WIDTH HEIGHT [SEED]] [--realistic] [--bits 24|8|1] [--pbm OUT.pbm] [--truth OUT.json]
+//   make_drawing OUT.bmp --scene NAME [--bits 24|8|1] [--pbm OUT.pbm] [--truth OUT.json]
+//   make_drawing PREFIX --all-depths [WIDTH HEIGHT [SEED]] [--realistic] [--truth OUT.json]
 //       writes PREFIX-24.bmp, PREFIX-8.bmp, PREFIX-1.bmp and PREFIX.pbm of one drawing
+//   make_drawing --list-scenes
+//       prints the names of the feature scenes, one a line
 #include "common/drawing.h"
 #include "image/bmp_file.h"
 
@@ -36,6 +41,13 @@ bool writePbm(const orvane::CBitmapImage& drawing, const char* path)
     return bool(out);
 }
 
+bool writeText(const std::string& text, const char* path)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return bool(out.flush());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -44,6 +56,8 @@ int main(int argc, char** argv)
     bool realistic = false;
     int bits = 24;
     const char* pbm = nullptr;
+    const char* truthPath = nullptr;
+    const char* scene = nullptr;
     bool allDepths = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--realistic") == 0)
@@ -54,20 +68,48 @@ int main(int argc, char** argv)
             bits = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--pbm") == 0 && i + 1 < argc)
             pbm = argv[++i];
+        else if (std::strcmp(argv[i], "--truth") == 0 && i + 1 < argc)
+            truthPath = argv[++i];
+        else if (std::strcmp(argv[i], "--scene") == 0 && i + 1 < argc)
+            scene = argv[++i];
+        else if (std::strcmp(argv[i], "--list-scenes") == 0) {
+            for (const std::string& name : orvane::bench::FeatureSceneNames())
+                std::printf("%s\n", name.c_str());
+            return 0;
+        }
         else
             positional.push_back(argv[i]);
     }
     if ((positional.size() != 1 && positional.size() != 3 && positional.size() != 4) ||
-        (bits != 24 && bits != 8 && bits != 1)) {
+        (bits != 24 && bits != 8 && bits != 1) || (scene && (positional.size() != 1 || allDepths || realistic))) {
         std::fprintf(stderr, "usage: make_drawing OUT.bmp [WIDTH HEIGHT [SEED]] [--realistic] [--bits 24|8|1] "
-                             "[--pbm OUT.pbm]\n");
+                             "[--pbm OUT.pbm] [--truth OUT.json]\n"
+                             "       make_drawing OUT.bmp --scene NAME [--bits 24|8|1] [--pbm OUT.pbm] "
+                             "[--truth OUT.json]\n"
+                             "       make_drawing --list-scenes\n");
         return 2;
     }
-    const int width = positional.size() >= 3 ? std::atoi(positional[1]) : 4000;
-    const int height = positional.size() >= 3 ? std::atoi(positional[2]) : 3000;
-    const unsigned seed = positional.size() == 4 ? unsigned(std::strtoul(positional[3], nullptr, 10)) : 1;
-    const orvane::CBitmapImage drawing = orvane::bench::MakeScannedDrawing(
-        width, height, seed, realistic ? orvane::bench::DrawingProfile::Realistic : orvane::bench::DrawingProfile::Light);
+    orvane::bench::DrawingTruth truth;
+    orvane::CBitmapImage drawing;
+    if (scene) {
+        drawing = orvane::bench::MakeFeatureScene(scene, &truth);
+        if (drawing.GetWidth() == 0) {
+            std::fprintf(stderr, "make_drawing: no scene is called %s (--list-scenes names them)\n", scene);
+            return 2;
+        }
+    } else {
+        const int width = positional.size() >= 3 ? std::atoi(positional[1]) : 4000;
+        const int height = positional.size() >= 3 ? std::atoi(positional[2]) : 3000;
+        const unsigned seed = positional.size() == 4 ? unsigned(std::strtoul(positional[3], nullptr, 10)) : 1;
+        drawing = orvane::bench::MakeScannedDrawing(width, height, seed,
+                                                    realistic ? orvane::bench::DrawingProfile::Realistic
+                                                              : orvane::bench::DrawingProfile::Light,
+                                                    truthPath ? &truth : nullptr);
+    }
+    if (truthPath && !writeText(orvane::bench::TruthJson(truth), truthPath)) {
+        std::fprintf(stderr, "make_drawing: cannot write %s\n", truthPath);
+        return 1;
+    }
     std::string error;
     if (allDepths) {
         const std::string prefix = positional[0];
