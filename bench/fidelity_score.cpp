@@ -20,7 +20,10 @@
 //                      traced as one line, 0 for a stroke nothing covers.
 //                      Each sample of a stroke is credited to the nearest
 //                      line only, so a line crossing the stroke or ending on
-//                      it does not count as a piece of it.
+//                      it does not count as a piece of it. A short stroke
+//                      shattered into lines too short to count is in as
+//                      many pieces as lines cover 1.5 pixels of it, and at
+//                      least one: it is covered, and in pieces.
 //   stubs              share of traced lines shorter than 5 pixels
 //   lines, strokes     the counts
 // with the same figures for each kind of stroke (line, arc, lettering...).
@@ -445,6 +448,12 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
         for (const auto& [line, covered] : coverBy)
             if (covered >= enough - 1e-9)
                 one.pieces += 1;
+        if (one.pieces == 0 && !coverBy.empty()) {
+            for (const auto& [line, covered] : coverBy)
+                if (covered >= kReach)
+                    one.pieces += 1;
+            one.pieces = std::max(one.pieces, 1.0);
+        }
         for (Tally* tally : {&result.all, &result.byKind[stroke.kind]}) {
             tally->strokes += one.strokes;
             tally->length += one.length;

@@ -67,6 +67,15 @@ def test_pieces_count_the_lines_that_trace_a_stroke(score, lines, pieces):
     assert s["recall"] == pytest.approx(1)
 
 
+@pytest.mark.parametrize("cuts, pieces", [([], 1), ([6], 2), ([3, 6, 9], 4)])
+def test_a_short_stroke_in_short_lines_is_in_as_many_pieces(score, cuts, pieces):
+    # A stroke 12 pixels long: lines of 6 pixels reach half its length;
+    # lines of 3 pixels reach no length that counts, but still break it up.
+    ends = [10, *(10 + c for c in cuts), 22]
+    s = score([[(10, 50), (22, 50)]], [[(a, 50), (b, 50)] for a, b in zip(ends, ends[1:])])
+    assert s["pieces_per_stroke"] == pieces
+
+
 def test_a_stroke_nothing_traces_counts_as_no_pieces(score):
     s = score([[(10, 50), (110, 50)], [(10, 150), (110, 150)]], [[(10, 50), (110, 50)]])
     assert s["pieces_per_stroke"] == 0.5
