@@ -13,7 +13,7 @@ FUZZ_SECONDS ?= 60
 JOBS      ?= 2
 CMAKE_GEN := -G Ninja
 
-.PHONY: all setup build build-asan test test-fast test-asan fuzz bench bench-compare run gui screenshots clean
+.PHONY: all setup build build-asan test test-fast test-asan fuzz bench bench-compare bench-fidelity run gui screenshots clean
 
 all: build
 
@@ -59,6 +59,12 @@ bench: setup build
 # three depths (the largest takes a few minutes): the ratios and memory.
 bench-compare: setup build
 	@bash bench/compare_potrace.sh $(BUILD_DIR)
+
+# One-Touch's lines against where the strokes were drawn, on the realistic
+# drawing and the feature scenes, per thinning method and topology: recall,
+# precision, lines and pieces per stroke, stubs, time, and the targets.
+bench-fidelity: setup build
+	@bash bench/fidelity.sh $(BUILD_DIR)
 
 run: setup build
 	@bash tools/run.sh $(BUILD_DIR)
