@@ -13,8 +13,8 @@ enum class OutputUnit { Pixel, Millimetre, Inch, Map };
 /// How the traced points of one export become output coordinates. The
 /// default leaves every format exactly as it always was.
 ///
-/// Traced points lie on pixel centres: pixel (x, y), counted from 1 with y
-/// down, is the point (x, y). When `placed`, a point becomes
+/// Traced points lie on pixel centres: the pixel in column x, row y, both
+/// counted from 0 with y down, is the point (x, y). When `placed`, a point becomes
 ///     X = transform[0] + transform[1] * x + transform[2] * y
 ///     Y = transform[3] + transform[4] * x + transform[5] * y
 /// with Y up, in `unit`: millimetres or inches for a scaled drawing, the

@@ -1,5 +1,6 @@
 // SVG (.SVG): a drawing of the scan. The view box is the image, 0 0 W H, in
-// which pixel (x, y), counted from 1, has its centre at (x - 0.5, y - 0.5),
+// which the pixel in column x, row y, counted from 0, has its centre at
+// (x + 0.5, y + 0.5),
 // so the drawing lies exactly over the scan. Each line is one black path of
 // one pixel's width, id "line-<id>", its vertices joined by straight
 // segments and closed by "Z" (last vertex not repeated) when its last vertex
@@ -60,9 +61,9 @@ void svgHeader(std::string& out, const ExportContext& context)
 
 void vertex(TextOut& t, const VectorNode& node)
 {
-    trimmed(t, node.m_dX - 0.5, 2);
+    trimmed(t, node.m_dX + 0.5, 2);
     t.text(" ");
-    trimmed(t, node.m_dY - 0.5, 2);
+    trimmed(t, node.m_dY + 0.5, 2);
 }
 
 void svgLine(std::string& out, const CVectorLine& line, ExportContext&)

@@ -11,7 +11,7 @@ namespace orvane {
 struct ScanInfo {
     /// Whether the scan says where it lies on a map. The geotransform maps
     /// a position in pixels from the image's top-left corner (column, row;
-    /// pixel (1, 1) spans 0..1 in both) to map coordinates:
+    /// the top-left pixel spans 0..1 in both) to map coordinates:
     ///     X = g[0] + g[1] * column + g[2] * row
     ///     Y = g[3] + g[4] * column + g[5] * row
     bool georeferenced = false;

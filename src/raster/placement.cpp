@@ -19,12 +19,12 @@ bool ChooseOutputFrame(const ScanInfo& info, const PlacementChoice& choice, Outp
         frame.pixelMillimetres = 25.4 / dpiX;
 
     if (info.georeferenced && choice.useGeoreferencing) {
-        // A traced point (x, y) is the centre of pixel (x, y), counted from
-        // 1: half a pixel short of x, y from the image's corner.
+        // A traced point (x, y) is the centre of pixel column x, row y,
+        // counted from 0: half a pixel past x, y from the image's corner.
         const auto& g = info.geoTransform;
         frame.placed = true;
         frame.unit = OutputUnit::Map;
-        frame.transform = {g[0] - 0.5 * g[1] - 0.5 * g[2], g[1], g[2], g[3] - 0.5 * g[4] - 0.5 * g[5], g[4], g[5]};
+        frame.transform = {g[0] + 0.5 * g[1] + 0.5 * g[2], g[1], g[2], g[3] + 0.5 * g[4] + 0.5 * g[5], g[4], g[5]};
         frame.crsWkt = info.crsWkt;
         frame.mifCoordSys = info.mifCoordSys;
         notes.push_back("map coordinates from " + info.georefSource +

@@ -245,6 +245,48 @@ def test_a_geotiff_gives_map_coordinates_with_the_crs(tmp, run, geotiff, extensi
         assert feature.GetField("length") == pytest.approx(feature.GetGeometryRef().Length())
 
 
+def arc_points(path):
+    """Every vertex of an ARC file, in traced (pixel) coordinates."""
+    points = []
+    for row in path.read_text().split():
+        if "," in row:
+            x, y = row.split(",")
+            points.append((float(x), float(y)))
+    return points
+
+
+def test_map_coordinates_are_the_pixel_centres(tmp, run, geotiff):
+    # The same lines in pixels (ARC never moves them) and on the map: every
+    # map vertex is the geotransform applied to the centre of its pixel.
+    # Unsmoothed, the vertices are whole pixels, exact in ARC's two decimals.
+    assert run("onetouch", geotiff, "-o", tmp / "centres.arc", "--no-smooth").returncode == 0
+    assert run("onetouch", geotiff, "-o", tmp / "centres.geojson", "--no-smooth").returncode == 0
+    traced = arc_points(tmp / "centres.arc")
+    ds, layer = layer_of(tmp / "centres.geojson")
+    mapped = [p[:2] for f in layer for p in f.GetGeometryRef().GetPoints()]
+    assert len(mapped) == len(traced) > 10
+    for (x, y), (mx, my) in zip(traced, mapped):
+        assert mx == pytest.approx(GEO[0] + GEO[1] * (x + 0.5), abs=1e-6)
+        assert my == pytest.approx(GEO[3] + GEO[5] * (y + 0.5), abs=1e-6)
+    # The drawing's first stroke runs along pixel row 20 (rows 19..21 inked).
+    assert any(y == 20 for _, y in traced)
+
+
+def test_a_world_file_places_pixel_centres_exactly(tmp, run):
+    drawing().save(tmp / "exact.png")
+    # A world file names the centre of the top-left pixel: 2 m pixels there.
+    (tmp / "exact.pgw").write_text("2\n0\n0\n-2\n1000\n5000\n")
+    assert run("onetouch", tmp / "exact.png", "-o", tmp / "exact.arc", "--no-smooth").returncode == 0
+    out = run("onetouch", tmp / "exact.png", "-o", tmp / "exact.geojson", "--no-smooth")
+    assert out.returncode == 0, out.stderr
+    traced = arc_points(tmp / "exact.arc")
+    ds, layer = layer_of(tmp / "exact.geojson")
+    mapped = [p[:2] for f in layer for p in f.GetGeometryRef().GetPoints()]
+    assert len(mapped) == len(traced)
+    for (x, y), (mx, my) in zip(traced, mapped):
+        assert (mx, my) == (pytest.approx(1000 + 2 * x), pytest.approx(5000 - 2 * y))
+
+
 def test_a_shapefile_comes_with_its_companions(tmp, run, geotiff):
     assert run("onetouch", geotiff, "-o", tmp / "parts.shp").returncode == 0
     for extension in (".shp", ".shx", ".dbf", ".prj"):

@@ -43,16 +43,16 @@ def test_lines_are_drawn_on_their_pixels(vector_tool, tmp_path):
     assert image.size == (WIDTH, HEIGHT)
 
     def ink(x, y, dx=0, dy=0):
-        """The grey level of the image pixel of traced point (x, y), counted
-        from 1, moved by (dx, dy) pixels; white outside the image."""
-        column, row = math.floor(x - 0.5) + dx, math.floor(y - 0.5) + dy
+        """The grey level of the image pixel of traced point (x, y), column
+        and row counted from 0, moved by (dx, dy) pixels; white outside."""
+        column, row = math.floor(x + 0.5) + dx, math.floor(y + 0.5) + dy
         return image.getpixel((column, row)) if 0 <= column < WIDTH and 0 <= row < HEIGHT else 255
 
     # Vertices and segment middles are drawn; a stroke one pixel wide may
     # share its ink between neighbours when it runs between pixel centres.
     points = [p for line in lines for p in line]
     points += [((a[0] + b[0]) / 2, (a[1] + b[1]) / 2) for line in lines for a, b in zip(line, line[1:])]
-    inside = [(x, y) for x, y in points if 1 <= x <= WIDTH and 1 <= y <= HEIGHT]
+    inside = [(x, y) for x, y in points if 0 <= x <= WIDTH - 1 and 0 <= y <= HEIGHT - 1]
     missing = [p for p in inside if min(ink(*p, dx, dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)) >= 128]
     assert not missing, "vertices and segment middles not drawn"
 
@@ -79,7 +79,7 @@ def test_lines_are_drawn_on_their_pixels(vector_tool, tmp_path):
     stray = []
     for row in range(0, HEIGHT, 2):
         for column in range(0, WIDTH, 2):
-            x, y = column + 1, row + 1  # the pixel's traced coordinates
+            x, y = column, row  # the pixel's traced coordinates
             if image.getpixel((column, row)) < 128 and all(distance(x, y, a, b) > 2 for a, b in segments):
                 stray.append((x, y))
     assert not stray, "dark pixels away from every line"

@@ -146,9 +146,9 @@ TEST_F(VectorWriterTest, SvgFileOverlaysTheScan)
     addLine(store, 10, {{4, 4}});
     const std::string black = "fill=\"none\" stroke=\"black\"";
     const std::string paths = "<g stroke-width=\"1\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n"
-                              "<path id=\"line-7\" " + black + " d=\"M 0.5 0.5 L 9.75 2.5 L 0 7.5\"/>\n"
-                              "<path id=\"line-8\" " + black + " d=\"M 1.5 1.5 L 5.5 1.5 L 5.5 4.5 Z\"/>\n"
-                              "<path id=\"line-10\" " + black + " d=\"M 3.5 3.5 L 3.5 3.5\"/>\n"
+                              "<path id=\"line-7\" " + black + " d=\"M 1.5 1.5 L 10.75 3.5 L 1 8.5\"/>\n"
+                              "<path id=\"line-8\" " + black + " d=\"M 2.5 2.5 L 6.5 2.5 L 6.5 5.5 Z\"/>\n"
+                              "<path id=\"line-10\" " + black + " d=\"M 4.5 4.5 L 4.5 4.5\"/>\n"
                               "</g>\n</svg>\n";
     const std::string prologue = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                  "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"";
