@@ -7,6 +7,7 @@
 #include "document/document.h"
 #include "formats/arc_reader.h"
 #include "formats/export_driver.h"
+#include "formats/line_quality_report.h"
 #include "formats/vector_writer.h"
 #include "image/bitmap_image.h"
 #include "image/bmp_file.h"
@@ -15,6 +16,7 @@
 #include "raster/placement.h"
 #include "raster/scan_reader.h"
 #include "settings/app_settings.h"
+#include "vector/line_quality.h"
 #include "vector/line_store.h"
 
 #include <chrono>
@@ -39,6 +41,10 @@ AppSettings settingsFor(const Options& options)
     settings.m_bSmoothWhileVectorising = options.smooth ? 1 : 0;
     settings.m_bReduceWhileVectorising = options.reduce ? 1 : 0;
     settings.m_dReduceTolerance = options.tolerance;
+    settings.m_nTopology = options.cleanTopology ? kTopologyClean : kTopologySplit;
+    settings.m_nDespeckleSize = options.despeckle;
+    if (options.toleranceGiven)
+        settings.m_dCleanTolerance = options.tolerance;
     return settings;
 }
 
@@ -131,7 +137,7 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
     int width = 0, height = 0, bits = 0;
     std::uint64_t need = 0;
     if (options.command != Command::Convert && raster::ReadScanSize(input, width, height, bits))
-        need = EstimateJobBytes(width, height, bits, options.command);
+        need = EstimateJobBytes(width, height, bits, options.command, options.cleanTopology);
     const Reservation memory(budget, need);
     if (!memory.Granted()) {
         port.error("not enough memory: this " + std::to_string(width) + " x " + std::to_string(height) +
@@ -155,6 +161,7 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
             return false;
         }
     }
+    std::vector<LineQuality> quality;
     ScanInfo scan;
     if (options.command != Command::Convert && !readImage(input, options, image, scan, port))
         return false;
@@ -181,10 +188,11 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
     }
     if (options.command != Command::Convert) {
         CommandOutcome outcome;
+        std::vector<LineQuality>* wanted = options.report.empty() ? nullptr : &quality;
         if (options.command == Command::OneTouch)
-            outcome = OneTouchCommand(image, store, port, settings);
+            outcome = OneTouchCommand(image, store, port, settings, wanted);
         else if (options.command == Command::Vectorise)
-            outcome = VectoriseCommand(image, store, port, settings);
+            outcome = VectoriseCommand(image, store, port, settings, wanted);
         else
             outcome = runImageCommand(options, image, port);
         doc.ApplyOutcome(outcome);
@@ -229,6 +237,13 @@ bool RunInput(const Options& options, const Job& job, Terminal& terminal, Memory
                                      : ExportVectorFile(store, imageWidth, imageHeight, out, port, exportOptions, &why);
             if (!written) {
                 port.error("Error Saving Vector File: " + out.string() + (why.empty() ? "" : ": " + why));
+                ok = false;
+            }
+        }
+        if (ok && !options.report.empty()) {
+            std::string why;
+            if (!WriteLineQualityReport(options.report, quality, why)) {
+                port.error("Error Saving Line Report: " + options.report + ": " + why);
                 ok = false;
             }
         }

@@ -118,7 +118,7 @@ ParsedArguments failure(std::string error)
 struct Given {
     std::vector<std::string> inputs, outputs;
     std::string format, jobs, method, saveImage, lower, upper, sigma, high, low, tolerance, size;
-    std::string georef, units, dpi, dxf;
+    std::string georef, units, dpi, dxf, topology, despeckle, report;
     bool help = false, quiet = false, verbose = false, keepTree = false, noSmooth = false, noReduce = false;
     bool withoutCrs = false;
 };
@@ -148,7 +148,11 @@ CLI::App* addCommand(CLI::App& app, const CommandName& name, Given& given)
         sub->add_flag("--no-smooth", given.noSmooth);
         sub->add_flag("--no-reduce", given.noReduce);
         sub->add_option("--tolerance", given.tolerance);
+        sub->add_option("--topology", given.topology);
+        sub->add_option("--report", given.report);
     }
+    if (c == Command::OneTouch)
+        sub->add_option("--despeckle", given.despeckle);
     if (c == Command::Threshold) {
         sub->add_option("--lower", given.lower);
         sub->add_option("--upper", given.upper);
@@ -228,7 +232,22 @@ std::optional<std::string> check(const Given& g, Options& o)
         if (!t || !(*t >= 0.0) || *t > 1000.0)
             return needs("--tolerance", "a number of pixels from 0 to 1000");
         o.tolerance = *t;
+        o.toleranceGiven = true;
     }
+    if (!g.topology.empty()) {
+        if (g.topology != "split" && g.topology != "clean")
+            return needs("--topology", "split or clean");
+        o.cleanTopology = g.topology == "clean";
+    }
+    if (!g.despeckle.empty()) {
+        auto d = number<int>(g.despeckle);
+        if (!d || *d < 0 || *d > 1000)
+            return needs("--despeckle", "a size in pixels from 0 (keep every speck) to 1000");
+        if (!o.cleanTopology)
+            return std::string("--despeckle is for --topology clean");
+        o.despeckle = *d;
+    }
+    o.report = g.report;
     for (const auto& [text, target, name] : {std::tuple{&g.lower, &o.lower, "--lower"}, std::tuple{&g.upper, &o.upper, "--upper"}}) {
         if (text->empty())
             continue;
@@ -301,6 +320,8 @@ std::optional<std::string> check(const Given& g, Options& o)
         return std::string("convert needs --size WIDTHxHEIGHT");
     if (!o.saveImage.empty() && o.inputs.size() > 1)
         return std::string("--save-image takes one input only");
+    if (!o.report.empty() && o.inputs.size() > 1)
+        return std::string("--report takes one input only");
     return std::nullopt;
 }
 
@@ -319,11 +340,25 @@ Commands:
   onetouch IN -o OUT.ext       thin (or find edges) and trace in one step
         --method zhang-suen|stentiford|canny   (default: stentiford)
         --save-image OUT.bmp   also save the processed image (one input only)
-        --no-smooth, --no-reduce, --tolerance PX   as for vectorise
+        --no-smooth, --no-reduce, --tolerance PX, --topology, --report
+                               as for vectorise
+        --despeckle PX         with --topology clean: drop specks of ink that
+                               fit in a PX square before thinning (default:
+                               sized from the strokes; 0 keeps them all)
   vectorise IN -o OUT.ext      trace an already thinned image
         --no-smooth            do not smooth traced lines
         --no-reduce            do not drop vertices within the tolerance
-        --tolerance PX         reduction tolerance in pixels (default: 1.2)
+        --tolerance PX         reduction tolerance in pixels (default: 1.2;
+                               0.5 with --topology clean, where it is the
+                               most a line may move from its centre pixels)
+        --topology split|clean split: a line ends at every junction pixel
+                               (default); clean: one line per drawn stroke,
+                               joined through crossings and T-junctions,
+                               without spurs, closed shapes closed
+        --report FILE.csv      also write the line quality report: per line
+                               its id, vertices, length, open or closed,
+                               free ends, and the largest and mean distance
+                               from the pixels it was traced from
   convert IN.arc -o OUT.ext --size WxH
                                read an ARC file and write another format; the
                                image size bounds DXF and MIF drawings

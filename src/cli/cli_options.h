@@ -29,6 +29,10 @@ struct Options {
     int high = 5, low = 3;
     bool smooth = true, reduce = true; ///< vectorise
     double tolerance = 1.2;
+    bool toleranceGiven = false;
+    bool cleanTopology = false; ///< --topology clean
+    int despeckle = -1;         ///< --despeckle: -1 sized from the strokes
+    std::string report;         ///< --report FILE.csv
     int width = 0, height = 0; ///< convert --size
 
     bool georef = true;                   ///< --georef auto (true) or none

@@ -55,7 +55,7 @@ void MemoryBudget::Release(std::uint64_t bytes)
     m_freed.notify_all();
 }
 
-std::uint64_t EstimateJobBytes(int width, int height, int bitsPerPixel, Command command)
+std::uint64_t EstimateJobBytes(int width, int height, int bitsPerPixel, Command command, bool cleanTopology)
 {
     const double pixels = double(width) * double(height);
     const double image = double(RowStride(width, bitsPerPixel)) * double(height);
@@ -73,6 +73,10 @@ std::uint64_t EstimateJobBytes(int width, int height, int bitsPerPixel, Command 
     case Command::Grey: bytes += 0.1 * image; break;
     default: break;
     }
+    // Clean tracing holds the ink's outline and three bit grids of the
+    // lines (half a byte per pixel), then the pixels of every line.
+    if (cleanTopology && (command == Command::OneTouch || command == Command::Vectorise))
+        bytes += 0.5 * pixels + kLines * pixels;
     // Absurd sizes from a damaged header must not wrap round to little.
     if (!(bytes < 1e18))
         return std::numeric_limits<std::uint64_t>::max();

@@ -54,7 +54,8 @@ private:
 
 /// Roughly the most memory one job takes at any moment: the image, the
 /// working grids of its step and the lines it traces.
-std::uint64_t EstimateJobBytes(int width, int height, int bitsPerPixel, Command command);
+std::uint64_t EstimateJobBytes(int width, int height, int bitsPerPixel, Command command,
+                               bool cleanTopology = false);
 
 /// "4.6 GB", "820 MB".
 std::string ReadableBytes(std::uint64_t bytes);

@@ -2,12 +2,15 @@
 #include "commands/processing_commands.h"
 
 #include "image/bitmap_image.h"
+#include "image/ink_mask.h"
 #include "port/port.h"
 #include "settings/app_settings.h"
 #include "processing/canny_edge.h"
+#include "processing/despeckle.h"
 #include "processing/grey_scale.h"
 #include "processing/thinning.h"
 #include "processing/threshold.h"
+#include "vector/line_quality.h"
 #include "vector/line_store.h"
 #include "vector/vectoriser.h"
 
@@ -53,14 +56,21 @@ int prepareForOneTouch(CBitmapImage& image, Port& port, const AppSettings& setti
 
 /// Empties the store and traces the image into it, with "Processing ... "
 /// before; a failed or cancelled trace leaves the store empty and says so.
-bool traceInto(const CBitmapImage& image, CLineStore& store, Port& port, const AppSettings& settings)
+bool traceInto(const CBitmapImage& image, CLineStore& store, Port& port, const AppSettings& settings,
+               std::vector<LineQuality>* quality, const InkMask* ink = nullptr)
 {
     store.DeleteAllLines();
+    if (quality)
+        quality->clear();
     CVectoriser vectoriser(port, store, settings);
+    vectoriser.setInkMask(ink);
+    vectoriser.setQualityReport(quality);
     status(port, "Processing ... ");
     if (vectoriser.Run(image))
         return true;
     store.DeleteAllLines();
+    if (quality)
+        quality->clear();
     status(port, "Error: Vectorisation failed. ");
     return false;
 }
@@ -90,16 +100,17 @@ CommandOutcome EdgeDetectCommand(CBitmapImage& image, Port& port, const AppSetti
 }
 
 CommandOutcome VectoriseCommand(const CBitmapImage& image, CLineStore& store, Port& port,
-                                const AppSettings& settings)
+                                const AppSettings& settings, std::vector<LineQuality>* quality)
 {
-    if (!traceInto(image, store, port, settings))
+    if (!traceInto(image, store, port, settings, quality))
         return {false, false, false, true};
     status(port, "Updating display...");
     status(port, "Vectorisation done. ");
     return {true, false, false, true};
 }
 
-CommandOutcome OneTouchCommand(CBitmapImage& image, CLineStore& store, Port& port, const AppSettings& settings)
+CommandOutcome OneTouchCommand(CBitmapImage& image, CLineStore& store, Port& port, const AppSettings& settings,
+                               std::vector<LineQuality>* quality)
 {
     const bool retainOriginal = settings.m_bRetainOriginal != 0;
     const bool edges = settings.m_nOneTouchMethod == kOneTouchCanny;
@@ -107,14 +118,31 @@ CommandOutcome OneTouchCommand(CBitmapImage& image, CLineStore& store, Port& por
     // it worth its copy.
     const CBitmapImage original = retainOriginal ? CBitmapImage(image) : CBitmapImage();
     status(port, "Processing ... ");
+    // Clean tracing after thinning keeps the ink's outline, without its
+    // specks, to find stroke widths and line ends.
+    InkMask ink;
+    std::size_t despeckled = 0;
+    if (settings.m_nTopology == kTopologyClean && !edges) {
+        ink = InkMask::FromImage(image);
+        if (!ink.empty() && settings.m_nDespeckleSize != 0) {
+            const int size = settings.m_nDespeckleSize > 0 ? settings.m_nDespeckleSize
+                                                            : AutomaticSpeckSize(ink.typicalStrokeWidth());
+            despeckled = Despeckle(image, ink, size).pixels;
+        }
+    }
     if (!prepareForOneTouch(image, port, settings)) {
         status(port, edges ? "Error: Edge Detection failed. " : "Error: Thinning failed. ");
+        // Specks already removed stay removed, unless the scan is kept.
+        if (despeckled && retainOriginal)
+            image.SetBits({original.GetBits(), original.GetBitsSize()});
+        else if (despeckled)
+            return {false, true, true, false};
         return {};
     }
     CommandOutcome outcome{false, true, !retainOriginal, true};
     status(port, edges ? "Edge Detection done. " : "Thinning done. ");
 
-    if (!traceInto(image, store, port, settings))
+    if (!traceInto(image, store, port, settings, quality, ink.empty() ? nullptr : &ink))
         return outcome;
     if (retainOriginal)
         image.SetBits({original.GetBits(), original.GetBitsSize()});

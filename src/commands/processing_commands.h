@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace orvane {
 
@@ -15,6 +16,7 @@ class CBitmapImage;
 class CLineStore;
 class Port;
 struct AppSettings;
+struct LineQuality;
 
 /// What a command did, for its caller to act on.
 struct CommandOutcome {
@@ -36,14 +38,18 @@ CommandOutcome ThinCommand(CBitmapImage& image, Port& port, std::uint16_t method
 /// then "Edge Detection done. ", or "Error: Edge Detection failed. ".
 CommandOutcome EdgeDetectCommand(CBitmapImage& image, Port& port, const AppSettings& settings);
 /// Empties the store and traces the image into it: "Vectorisation done. ",
-/// or "Error: Vectorisation failed. " with the store left empty.
+/// or "Error: Vectorisation failed. " with the store left empty. With a
+/// `quality` list, a row for every stored line is put in it.
 CommandOutcome VectoriseCommand(const CBitmapImage& image, CLineStore& store, Port& port,
-                                const AppSettings& settings);
+                                const AppSettings& settings, std::vector<LineQuality>* quality = nullptr);
 /// Thins (or finds edges, by the settings' One-Touch method) and traces the
 /// result. With "Retain Original Image" the image's pixels are put back
 /// after a successful trace, so the lines lie over the unprocessed scan;
 /// otherwise the processed image stays and the document is modified. A
 /// failed preparation leaves the store untouched; a failed trace empties it.
-CommandOutcome OneTouchCommand(CBitmapImage& image, CLineStore& store, Port& port, const AppSettings& settings);
+/// Clean tracing by thinning first drops the specks of ink (as the settings
+/// size them) and keeps the ink's outline for the tracer.
+CommandOutcome OneTouchCommand(CBitmapImage& image, CLineStore& store, Port& port, const AppSettings& settings,
+                               std::vector<LineQuality>* quality = nullptr);
 
 } // namespace orvane

@@ -10,6 +10,11 @@ namespace orvane {
 /// How the One-Touch command prepares the image before tracing.
 enum OneTouchMethod : std::int16_t { kOneTouchZhangSuen = 0, kOneTouchStentiford = 1, kOneTouchCanny = 2 };
 
+/// How tracing turns centre lines into polylines: split at every junction
+/// pixel, or clean (one polyline per drawn stroke, joined through
+/// junctions, spurs and specks dropped).
+enum Topology : std::int16_t { kTopologySplit = 0, kTopologyClean = 1 };
+
 /// How Polyline to Straight Line decides.
 enum StraightMode : std::int16_t { kStraightForced = 1, kStraightProgramDecides = 2 };
 
@@ -25,6 +30,12 @@ struct AppSettings {
     std::int32_t m_bSmoothWhileVectorising = 1;
     std::int32_t m_bReduceWhileVectorising = 1;
     double m_dReduceTolerance = 1.2;         ///< pixels
+    std::int16_t m_nTopology = kTopologySplit;
+    /// Clean tracing: specks of ink that fit in a square this many pixels
+    /// wide are dropped before thinning; -1 sizes it from the strokes, 0
+    /// keeps every speck.
+    std::int32_t m_nDespeckleSize = -1;
+    double m_dCleanTolerance = 0.5;          ///< pixels a clean line may move from its centre pixels
     // Saved vector files (Vector Output Option).
     std::int32_t m_nOutputUnits = 0;         ///< 0 pixels, 1 millimetres, 2 inches
     double m_dOutputDpi = 0;                 ///< pixels per inch for units; 0: the scan's own

@@ -2,47 +2,23 @@
 #include "vector/vectoriser.h"
 
 #include "image/bitmap_image.h"
+#include "image/ink_mask.h"
 #include "image/pixel_grid.h"
+#include "vector/black_ink.h"
+#include "vector/clean_tracer.h"
+#include "vector/line_quality.h"
 #include "settings/app_settings.h"
 #include "vector/polyline_optimiser.h"
 
 #include <array>
 #include <cstdio>
+#include <new>
+#include <string>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
 namespace orvane {
-namespace {
-
-/// Whether each colour-table index is black (indices beyond the held table,
-/// whose colour cannot be read, are not).
-std::array<std::uint8_t, 256> blackIndices(const CBitmapImage& image)
-{
-    std::array<std::uint8_t, 256> black{};
-    const RGBQUAD* table = image.GetColorTable();
-    for (std::uint32_t i = 0; table && i < image.GetColorTableSize() && i < 256; ++i)
-        black[i] = (table[i].rgbRed | table[i].rgbGreen | table[i].rgbBlue) == 0;
-    return black;
-}
-
-/// Window cells: 1 for ink (red, green and blue all 0), 0 otherwise; image
-/// column x is cell x, cells 0 and width + 1 stay 0.
-void loadRow(const CBitmapImage& image, int y, std::uint8_t* cells, const std::array<std::uint8_t, 256>& black)
-{
-    const int width = image.GetWidth();
-    if (image.GetBitCount() == 24) {
-        const std::uint8_t* bgr = image.GetRow(y);
-        for (int x = 1; x <= width; ++x, bgr += 3)
-            cells[x] = (bgr[0] | bgr[1] | bgr[2]) == 0;
-        return;
-    }
-    image.GetRowIndices(y, cells + 1);
-    for (int x = 1; x <= width; ++x)
-        cells[x] = black[cells[x]];
-}
-
-} // namespace
-
 CVectoriser::CVectoriser(Port& port, CLineStore& store, const AppSettings& settings)
     : m_port(port), m_store(store), m_settings(settings), m_tracer(port, *this)
 {
@@ -62,6 +38,9 @@ int CVectoriser::Run(const CBitmapImage& image)
     m_nPeakWorkingBytes = 0;
     if (image.IsEmpty() || m_nWidth <= 0 || m_nHeight <= 0)
         return 0;
+    m_firstReported = std::size_t(m_store.GetLineCount());
+    if (m_settings.m_nTopology == kTopologyClean)
+        return runClean(image);
 
     m_progressDlg.emplace(m_port, "Vectorisation");
     m_progressDlg->setRange(100);
@@ -80,8 +59,8 @@ int CVectoriser::Run(const CBitmapImage& image)
         return 0;
     }
     m_progressDlg->setPos(1);
-    m_blackIndex = blackIndices(image);
-    loadRow(image, 1, window->data[2], m_blackIndex);
+    m_blackIndex = BlackIndices(image);
+    LoadBlackRow(image, 1, window->data[2], m_blackIndex);
 
     const int result = traceRows(image, window.get()->data.get());
     if (result < 0) {
@@ -94,6 +73,14 @@ int CVectoriser::Run(const CBitmapImage& image)
     finishTracing(windowBytes);
     m_progressDlg->setPos(100);
     FreePixelGrid(window);
+    if (m_quality) {
+        std::vector<const CVectorLine*> lines;
+        for (std::size_t i = m_firstReported; i < std::size_t(m_store.GetLineCount()); ++i)
+            lines.push_back(&m_store.line(int(i)));
+        std::vector<LineQuality> rows(m_quality->end() - long(lines.size()), m_quality->end());
+        CountFreeEnds(lines, rows);
+        std::copy(rows.begin(), rows.end(), m_quality->end() - long(rows.size()));
+    }
     m_progressDlg->setStatus("Done.");
     m_progressDlg.reset();
     return result;
@@ -121,7 +108,7 @@ int CVectoriser::traceRows(const CBitmapImage& image, std::uint8_t** window)
         window[1] = window[2];
         window[2] = oldest;
         if (i + 1 < m_nHeight)
-            loadRow(image, i + 2, window[2], m_blackIndex);
+            LoadBlackRow(image, i + 2, window[2], m_blackIndex);
         else
             std::memset(window[2], 0, cells);
 
@@ -153,13 +140,90 @@ std::size_t CVectoriser::finishTracing(std::size_t windowBytes)
 
 int CVectoriser::StoreTracedLine(PointList& points)
 {
+    // The traced vertices lie on the centre pixels: straight runs of
+    // pixels between them. They are what the line is measured against.
+    PointList source;
+    if (m_quality)
+        source = points;
     const CPolylineOptimiser optimiser;
     if (m_settings.m_bSmoothWhileVectorising)
         optimiser.Smooth(points);
     if (m_settings.m_bReduceWhileVectorising)
         m_store.m_nLinesSaved += optimiser.Reduce(points, m_settings.m_dReduceTolerance);
     m_store.m_nTotalLines += points.count - 1;
-    return m_store.AddLine(points);
+    const int stored = m_store.AddLine(points);
+    if (m_quality)
+        m_quality->push_back(MeasureLine(m_store.m_nLastLineId, points, source));
+    return stored;
+}
+
+int CVectoriser::runClean(const CBitmapImage& image)
+{
+    m_progressDlg.emplace(m_port, "Vectorisation");
+    m_progressDlg->setRange(100);
+    m_progressDlg->setStatus("Converted 0 pixel rows...");
+    m_progressDlg->setPos(0);
+
+    CleanTraceOptions options;
+    options.ink = m_ink && m_ink->width() == m_nWidth && m_ink->height() == m_nHeight ? m_ink : nullptr;
+    options.smooth = m_settings.m_bSmoothWhileVectorising != 0;
+    options.reduce = m_settings.m_bReduceWhileVectorising != 0;
+    options.tolerance = m_settings.m_dCleanTolerance;
+    CCleanTracer tracer(options);
+    int shown = -1;
+    auto cancelled = [&](int percent) {
+        if (percent != shown) {
+            shown = percent;
+            char text[64];
+            std::snprintf(text, sizeof text, "Vectorised %ld pixels...",
+                          long(std::min(percent, 80)) * long(m_nHeight) / 80 * long(m_nWidth));
+            m_progressDlg->setStatus(text);
+            m_progressDlg->setPos(percent);
+        }
+        return m_progressDlg->CheckCancel();
+    };
+    auto store = [&](CleanLine& line) {
+        m_store.m_nTotalLines += line.points.count - 1;
+        m_store.AddLine(line.points);
+        if (m_quality) {
+            LineQuality row = MeasureLine(m_store.m_nLastLineId, line.points, line.source);
+            row.freeEnds = line.closed ? 0 : line.freeEnds;
+            m_quality->push_back(row);
+        }
+    };
+    bool finished = false;
+    try {
+        finished = tracer.Run(image, cancelled, store);
+    } catch (const std::bad_alloc&) {
+        m_progressDlg.reset();
+        ShowMessageBox(m_port, MessageButtons::Ok, "Not enough memory to trace the image.");
+        return 0;
+    }
+    if (!finished)
+        return 0;
+    m_progressDlg->setStatus("Done.");
+    m_progressDlg.reset();
+    warnOfCrowdedInk(tracer.crowdedRegions());
+    return 1;
+}
+
+void CVectoriser::warnOfCrowdedInk(const std::vector<CrowdedRegion>& regions)
+{
+    if (regions.empty())
+        return;
+    std::string places;
+    for (std::size_t i = 0; i < regions.size() && i < 5; ++i) {
+        char place[48];
+        std::snprintf(place, sizeof place, "%s(%ld, %ld)", i ? ", " : "", std::lround(regions[i].x),
+                      std::lround(regions[i].y));
+        places += place;
+    }
+    if (regions.size() > 5)
+        places += ", ...";
+    ShowMessageBox(m_port, MessageButtons::Ok,
+                   "Ink at %zu place%s could not be thinned to single lines and was traced as well as it could "
+                   "be: %s.",
+                   regions.size(), regions.size() == 1 ? "" : "s", places.c_str());
 }
 
 } // namespace orvane

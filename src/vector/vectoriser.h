@@ -15,11 +15,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace orvane {
 
 class CBitmapImage;
+class InkMask;
 struct AppSettings;
+struct CrowdedRegion;
+struct LineQuality;
 
 /// The object of one run, made by the command on its stack and destroyed
 /// when the command ends (which closes a progress display still open).
@@ -39,6 +43,12 @@ public:
     /// stored before a failure stay in the store for the caller to empty.
     int Run(const CBitmapImage& image);
 
+    /// Clean tracing only: the ink before thinning, which tells stroke widths
+    /// and where lines end. Must outlive Run.
+    void setInkMask(const InkMask* ink) { m_ink = ink; }
+    /// When set, Run appends a quality row for every line it stores.
+    void setQualityReport(std::vector<LineQuality>* report) { m_quality = report; }
+
     /// Smooths and reduces one finished line as the settings say, adds to
     /// the store's statistics and appends the line under the next id.
     int StoreTracedLine(PointList& points) override;
@@ -55,6 +65,10 @@ public:
 
 private:
     int traceRows(const CBitmapImage& image, std::uint8_t** window);
+    /// Clean tracing (see clean_tracer.h): 1 done, 0 cancelled or out of
+    /// memory.
+    int runClean(const CBitmapImage& image);
+    void warnOfCrowdedInk(const std::vector<CrowdedRegion>& regions);
     std::size_t finishTracing(std::size_t windowBytes);
 
     Port& m_port;
@@ -63,6 +77,9 @@ private:
     CTracer m_tracer;
     std::optional<ProgressSession> m_progressDlg;
     std::array<std::uint8_t, 256> m_blackIndex{}; ///< which colour-table indices are black
+    const InkMask* m_ink = nullptr;
+    std::vector<LineQuality>* m_quality = nullptr;
+    std::size_t m_firstReported = 0; ///< the store's line count when the run began
     std::size_t m_nUnwrittenNodes = 0;
     std::size_t m_nPeakWorkingBytes = 0;
 };

@@ -1,0 +1,112 @@
+// The ink mask.
+#include "image/ink_mask.h"
+
+#include "image/bitmap_image.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <new>
+
+namespace orvane {
+namespace {
+
+constexpr std::uint8_t kInkLimit = 170;
+
+bool isInk(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return r < kInkLimit || g < kInkLimit || b < kInkLimit; }
+
+} // namespace
+
+InkMask::InkMask(int width, int height)
+    : m_width(width), m_height(height), m_words((width + 63) / 64),
+      m_bits(std::size_t(m_words) * std::size_t(height), 0)
+{
+}
+
+InkMask InkMask::FromImage(const CBitmapImage& image)
+{
+    InkMask mask;
+    const int width = image.GetWidth(), height = image.GetHeight();
+    if (image.IsEmpty() || width <= 0 || height <= 0)
+        return mask;
+    try {
+        mask = InkMask(width, height);
+    } catch (const std::bad_alloc&) {
+        return InkMask();
+    }
+
+    std::array<std::uint8_t, 256> inkIndex{};
+    const RGBQUAD* table = image.GetColorTable();
+    for (std::uint32_t i = 0; table && i < image.GetColorTableSize() && i < 256; ++i)
+        inkIndex[i] = isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
+    std::vector<std::uint8_t> indices(image.GetBitCount() == 24 ? 0 : std::size_t(width));
+    for (int y = 0; y < height; ++y) {
+        std::uint64_t* row = mask.m_bits.data() + std::size_t(y) * mask.m_words;
+        if (image.GetBitCount() == 24) {
+            const std::uint8_t* bgr = image.GetRow(y + 1);
+            for (int x = 0; x < width; ++x, bgr += 3)
+                if (isInk(bgr[2], bgr[1], bgr[0]))
+                    row[x >> 6] |= std::uint64_t(1) << (x & 63);
+        } else {
+            image.GetRowIndices(y + 1, indices.data());
+            for (int x = 0; x < width; ++x)
+                if (inkIndex[indices[std::size_t(x)]])
+                    row[x >> 6] |= std::uint64_t(1) << (x & 63);
+        }
+    }
+    return mask;
+}
+
+double InkMask::radiusAt(double x, double y, int limit) const
+{
+    const int cx = int(std::lround(x)), cy = int(std::lround(y));
+    if (!ink(cx, cy))
+        return 0;
+    // Rings of growing size; a background pixel at ring r is at least r away,
+    // so the search stops once the best found is below the next ring.
+    double best = limit + 0.5;
+    for (int r = 1; r <= limit && r - 0.5 < best; ++r) {
+        for (int i = -r; i <= r; ++i) {
+            const int px[4] = {cx + i, cx + i, cx - r, cx + r};
+            const int py[4] = {cy - r, cy + r, cy + i, cy + i};
+            for (int k = 0; k < 4; ++k) {
+                if (!ink(px[k], py[k]))
+                    best = std::min(best, std::hypot(px[k] - x, py[k] - y));
+            }
+        }
+    }
+    return std::min(double(limit), best - 0.5);
+}
+
+std::size_t InkMask::inkCount() const
+{
+    std::size_t count = 0;
+    for (std::uint64_t w : m_bits)
+        count += std::size_t(std::popcount(w));
+    return count;
+}
+
+double InkMask::typicalStrokeWidth() const
+{
+    std::size_t area = 0, border = 0;
+    for (int y = 0; y < m_height; ++y) {
+        const std::uint64_t* row = m_bits.data() + std::size_t(y) * m_words;
+        const std::uint64_t* up = y > 0 ? row - m_words : nullptr;
+        const std::uint64_t* down = y + 1 < m_height ? row + m_words : nullptr;
+        for (int w = 0; w < m_words; ++w) {
+            const std::uint64_t ink = row[w];
+            if (!ink)
+                continue;
+            // Neighbours left and right, across word boundaries.
+            const std::uint64_t left = (ink << 1) | (w > 0 ? row[w - 1] >> 63 : 0);
+            const std::uint64_t right = (ink >> 1) | (w + 1 < m_words ? row[w + 1] << 63 : 0);
+            const std::uint64_t inside = left & right & (up ? up[w] : 0) & (down ? down[w] : 0);
+            area += std::size_t(std::popcount(ink));
+            border += std::size_t(std::popcount(ink & ~inside));
+        }
+    }
+    return border ? 2.0 * double(area) / double(border) : 0.0;
+}
+
+} // namespace orvane

@@ -1,0 +1,71 @@
+// The ink of a scan before thinning, one bit per pixel.
+//
+// Thinning keeps only the centre lines of strokes; the mask remembers where
+// the strokes were, so that tracing can still ask how wide a stroke is at a
+// place and where it ends. An eighth of a byte per pixel.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace orvane {
+
+class CBitmapImage;
+
+class InkMask {
+public:
+    InkMask() = default;
+    /// A mask of `width` by `height` pixels, none of them ink. Throws
+    /// std::bad_alloc when memory runs out.
+    InkMask(int width, int height);
+    /// The ink of `image` by the thinning rule: some channel below 170.
+    /// Empty (width 0) when memory runs out.
+    static InkMask FromImage(const CBitmapImage& image);
+
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    bool empty() const { return m_width == 0; }
+
+    /// Column x, row y, both from 0 at the top left; false outside.
+    bool ink(int x, int y) const
+    {
+        if (unsigned(x) >= unsigned(m_width) || unsigned(y) >= unsigned(m_height))
+            return false;
+        return (m_bits[std::size_t(y) * m_words + (unsigned(x) >> 6)] >> (unsigned(x) & 63)) & 1u;
+    }
+    void set(int x, int y, bool value)
+    {
+        std::uint64_t& word = m_bits[std::size_t(y) * m_words + (unsigned(x) >> 6)];
+        const std::uint64_t bit = std::uint64_t(1) << (unsigned(x) & 63);
+        word = value ? word | bit : word & ~bit;
+    }
+    /// The 64 pixels of row y from column 64 * word; bit i is column
+    /// 64 * word + i.
+    std::uint64_t word(int y, int word) const { return m_bits[std::size_t(y) * m_words + word]; }
+    int wordsPerRow() const { return m_words; }
+
+    /// How far the point (x, y), in pixel-centre coordinates, lies inside
+    /// the ink: the distance to the nearest pixel centre that is not ink,
+    /// less half a pixel. A stroke n pixels wide gives n / 2 on its centre
+    /// line. Searches no farther than `limit` pixels and answers `limit`
+    /// beyond; 0 off the ink.
+    double radiusAt(double x, double y, int limit = 24) const;
+
+    /// Ink pixels in all, and those with a background pixel left, right,
+    /// above or below: together they estimate the typical stroke width.
+    std::size_t inkCount() const;
+    /// About the width of a typical stroke in pixels: twice the ink's area
+    /// over its border. 0 without ink.
+    double typicalStrokeWidth() const;
+
+    std::size_t bytes() const { return m_bits.size() * sizeof(std::uint64_t); }
+
+private:
+    int m_width = 0;
+    int m_height = 0;
+    int m_words = 0;
+    std::vector<std::uint64_t> m_bits;
+};
+
+} // namespace orvane

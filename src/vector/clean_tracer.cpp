@@ -1,0 +1,624 @@
+// Clean tracing.
+#include "vector/clean_tracer.h"
+
+#include "image/bitmap_image.h"
+#include "image/ink_mask.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace orvane {
+namespace {
+
+using Kind = SkeletonGraph::NodeKind;
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct Point {
+    double x, y;
+};
+
+/// Distance from p to the segment a..b.
+double segmentDistance(Point p, Point a, Point b)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double lengthSq = dx * dx + dy * dy;
+    double t = lengthSq > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / lengthSq : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+
+class GraphCleaner {
+public:
+    GraphCleaner(SkeletonGraph& graph, const CleanTraceOptions& options) : m_g(graph), m_options(options) {}
+
+    void clean()
+    {
+        for (int round = 0; round < 8; ++round) {
+            bool changed = dropSmallLoops();
+            changed = removeSpurs() || changed;
+            changed = mergeNearJunctions() || changed;
+            changed = dissolvePassThroughs() || changed;
+            if (!changed)
+                break;
+        }
+    }
+
+    /// The stroke width about a point: twice the depth of the ink there, at
+    /// least one pixel; 2 when the ink is not known.
+    double widthAt(double x, double y) const
+    {
+        if (!m_options.ink)
+            return 2.0;
+        return std::max(1.0, 2.0 * m_options.ink->radiusAt(x, y));
+    }
+    double widthAt(const SkeletonGraph::Node& node) const { return widthAt(node.x, node.y); }
+
+private:
+    SkeletonGraph::Node& node(int id) { return m_g.nodes[std::size_t(id)]; }
+    SkeletonGraph::Edge& edge(int id) { return m_g.edges[std::size_t(id)]; }
+
+    int degree(int n) { return int(node(n).edges.size()); }
+
+    void detach(int e)
+    {
+        SkeletonGraph::Edge& ed = edge(e);
+        for (int end : {ed.from, ed.to}) {
+            if (end < 0)
+                continue;
+            auto& list = node(end).edges;
+            const auto at = std::find(list.begin(), list.end(), e);
+            if (at != list.end())
+                list.erase(at);
+        }
+        ed.alive = false;
+    }
+
+    /// Little rings hanging on one junction: holes left in a blob of ink.
+    bool dropSmallLoops()
+    {
+        bool changed = false;
+        for (std::size_t e = 0; e < m_g.edges.size(); ++e) {
+            SkeletonGraph::Edge& ed = m_g.edges[e];
+            if (!ed.alive || ed.ring() || ed.from != ed.to)
+                continue;
+            if (double(ed.pixels.size()) < 2.0 * widthAt(node(ed.from)) + 2.0) {
+                detach(int(e));
+                changed = true;
+            }
+        }
+        return changed;
+    }
+
+    /// A branch from a junction to a free end no longer than the stroke is
+    /// wide is a spur of thinning, not a drawn line; junctions keep at least
+    /// two branches.
+    bool removeSpurs()
+    {
+        bool changed = false;
+        for (std::size_t n = 0; n < m_g.nodes.size(); ++n) {
+            if (!m_g.nodes[n].alive || m_g.nodes[n].kind != Kind::Junction)
+                continue;
+            for (;;) {
+                SkeletonGraph::Node& junction = m_g.nodes[n];
+                if (junction.edges.size() < 3)
+                    break;
+                const double limit = std::max(2.0, widthAt(junction));
+                int shortest = -1;
+                std::size_t shortestLength = 0;
+                for (int e : junction.edges) {
+                    const SkeletonGraph::Edge& ed = edge(e);
+                    const int other = ed.from == int(n) ? ed.to : ed.from;
+                    if (other == int(n) || node(other).kind != Kind::End)
+                        continue;
+                    if (double(ed.pixels.size()) <= limit && (shortest < 0 || ed.pixels.size() < shortestLength)) {
+                        shortest = e;
+                        shortestLength = ed.pixels.size();
+                    }
+                }
+                if (shortest < 0)
+                    break;
+                const int end = edge(shortest).from == int(n) ? edge(shortest).to : edge(shortest).from;
+                detach(shortest);
+                node(end).alive = false;
+                changed = true;
+            }
+        }
+        return changed;
+    }
+
+    /// Two junctions a short edge apart are one place where strokes meet
+    /// (thinning splits a thick crossing into two forks).
+    bool mergeNearJunctions()
+    {
+        bool changed = false;
+        for (std::size_t e = 0; e < m_g.edges.size(); ++e) {
+            SkeletonGraph::Edge& ed = m_g.edges[e];
+            if (!ed.alive || ed.ring() || ed.from == ed.to)
+                continue;
+            const int a = ed.from, b = ed.to;
+            if (node(a).kind != Kind::Junction || node(b).kind != Kind::Junction)
+                continue;
+            const double limit = std::max(2.0, std::min(widthAt(node(a)), widthAt(node(b))));
+            if (double(ed.pixels.size()) >= limit)
+                continue;
+            // The merged junction lies at the mean of all its pixels.
+            SkeletonGraph::Node& keep = node(a);
+            SkeletonGraph::Node& gone = node(b);
+            double sumX = keep.x * keep.pixels + gone.x * gone.pixels, sumY = keep.y * keep.pixels + gone.y * gone.pixels;
+            for (SkeletonPixel p : ed.pixels) {
+                sumX += p.x;
+                sumY += p.y;
+            }
+            const std::int32_t pixels = keep.pixels + gone.pixels + std::int32_t(ed.pixels.size());
+            detach(int(e));
+            keep.x = sumX / pixels;
+            keep.y = sumY / pixels;
+            keep.pixels = pixels;
+            for (int moved : gone.edges) {
+                SkeletonGraph::Edge& m = edge(moved);
+                if (m.from == b)
+                    m.from = a;
+                if (m.to == b)
+                    m.to = a;
+                keep.edges.push_back(moved);
+            }
+            gone.edges.clear();
+            gone.alive = false;
+            changed = true;
+        }
+        return changed;
+    }
+
+    /// A junction left with two branches is no junction: its branches
+    /// become one edge through its point.
+    bool dissolvePassThroughs()
+    {
+        bool changed = false;
+        for (std::size_t n = 0; n < m_g.nodes.size(); ++n) {
+            SkeletonGraph::Node& junction = m_g.nodes[n];
+            if (!junction.alive || junction.kind != Kind::Junction || junction.edges.size() != 2)
+                continue;
+            const int e1 = junction.edges[0], e2 = junction.edges[1];
+            const SkeletonPixel middle{std::int32_t(std::lround(junction.x)), std::int32_t(std::lround(junction.y))};
+            if (e1 == e2) {
+                // A loop through this junction only: a ring.
+                SkeletonGraph::Edge& ring = edge(e1);
+                ring.pixels.insert(ring.pixels.begin(), middle);
+                ring.from = ring.to = -1;
+                junction.edges.clear();
+                junction.alive = false;
+                changed = true;
+                continue;
+            }
+            SkeletonGraph::Edge& first = edge(e1);
+            SkeletonGraph::Edge& second = edge(e2);
+            // first runs into the junction, second out of it.
+            if (first.to != int(n)) {
+                std::reverse(first.pixels.begin(), first.pixels.end());
+                std::swap(first.from, first.to);
+            }
+            if (second.from != int(n)) {
+                std::reverse(second.pixels.begin(), second.pixels.end());
+                std::swap(second.from, second.to);
+            }
+            first.pixels.push_back(middle);
+            first.pixels.insert(first.pixels.end(), second.pixels.begin(), second.pixels.end());
+            first.to = second.to;
+            second.alive = false;
+            auto& farEdges = node(second.to).edges;
+            std::replace(farEdges.begin(), farEdges.end(), e2, e1);
+            junction.edges.clear();
+            junction.alive = false;
+            changed = true;
+        }
+        return changed;
+    }
+
+    SkeletonGraph& m_g;
+    const CleanTraceOptions& m_options;
+};
+
+/// Builds lines from the cleaned graph: pairs branches at junctions and
+/// walks each line from end to end.
+class LineAssembler {
+public:
+    LineAssembler(const SkeletonGraph& graph, const CleanTraceOptions& options, const GraphCleaner& cleaner)
+        : m_g(graph), m_options(options), m_cleaner(cleaner), m_partner(2 * graph.edges.size(), -1),
+          m_used(graph.edges.size(), false)
+    {
+    }
+
+    void pairBranches()
+    {
+        const double limit = std::cos(m_options.joinAngle * kPi / 180.0);
+        struct Pair {
+            double straightness; // cosine of the turn: 1 goes straight on
+            int a, b;
+        };
+        std::vector<Pair> pairs;
+        std::vector<int> ports;
+        std::vector<Point> directions;
+        for (std::size_t n = 0; n < m_g.nodes.size(); ++n) {
+            const SkeletonGraph::Node& junction = m_g.nodes[n];
+            if (!junction.alive || junction.kind != Kind::Junction || junction.edges.size() < 3)
+                continue;
+            ports.clear();
+            directions.clear();
+            const double reach = std::max(3.0, 1.5 * m_cleaner.widthAt(junction));
+            for (std::size_t i = 0; i < junction.edges.size(); ++i) {
+                const int e = junction.edges[i];
+                const SkeletonGraph::Edge& ed = m_g.edges[std::size_t(e)];
+                // A loop edge is two ports: its start, then its end.
+                const bool second = ed.from == ed.to && std::count(junction.edges.begin(), junction.edges.begin() + long(i), e) > 0;
+                const int side = (ed.from == int(n) && !second) ? 0 : 1;
+                ports.push_back(2 * e + side);
+                directions.push_back(direction(junction, ed, side, reach));
+            }
+            pairs.clear();
+            for (std::size_t i = 0; i < ports.size(); ++i)
+                for (std::size_t j = i + 1; j < ports.size(); ++j) {
+                    const double straightness = -(directions[i].x * directions[j].x + directions[i].y * directions[j].y);
+                    if (straightness >= limit)
+                        pairs.push_back({straightness, ports[i], ports[j]});
+                }
+            std::sort(pairs.begin(), pairs.end(), [](const Pair& p, const Pair& q) { return p.straightness > q.straightness; });
+            for (const Pair& p : pairs) {
+                if (m_partner[std::size_t(p.a)] < 0 && m_partner[std::size_t(p.b)] < 0 && p.a / 2 != p.b / 2) {
+                    m_partner[std::size_t(p.a)] = p.b;
+                    m_partner[std::size_t(p.b)] = p.a;
+                }
+            }
+        }
+    }
+
+    template <typename Emit>
+    void assemble(Emit emit)
+    {
+        // Lines with an end: start at every port that continues nowhere.
+        for (std::size_t e = 0; e < m_g.edges.size(); ++e) {
+            const SkeletonGraph::Edge& ed = m_g.edges[e];
+            if (!ed.alive || ed.ring() || m_used[e])
+                continue;
+            for (int side = 0; side < 2 && !m_used[e]; ++side)
+                if (m_partner[2 * e + std::size_t(side)] < 0)
+                    emit(walk(int(e), side));
+        }
+        // What is left closes on itself through junctions; rings close alone.
+        for (std::size_t e = 0; e < m_g.edges.size(); ++e) {
+            const SkeletonGraph::Edge& ed = m_g.edges[e];
+            if (!ed.alive || m_used[e])
+                continue;
+            if (ed.ring())
+                emit(ringLine(ed));
+            else
+                emit(walk(int(e), 0));
+            m_used[e] = true;
+        }
+        // Dots.
+        for (const SkeletonGraph::Node& n : m_g.nodes) {
+            if (n.alive && n.kind == Kind::Dot) {
+                CleanLine line;
+                line.points.append(n.x, n.y);
+                line.source.append(n.x, n.y);
+                emit(std::move(line));
+            }
+        }
+    }
+
+private:
+    /// The unit direction from a junction along an edge, to the edge's point
+    /// `reach` away (or its far end).
+    Point direction(const SkeletonGraph::Node& junction, const SkeletonGraph::Edge& ed, int side, double reach) const
+    {
+        const std::size_t count = ed.pixels.size();
+        Point towards{junction.x, junction.y};
+        for (std::size_t k = 0; k < count; ++k) {
+            const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
+            towards = {double(p.x), double(p.y)};
+            if (std::hypot(towards.x - junction.x, towards.y - junction.y) >= reach)
+                break;
+        }
+        const double dx = towards.x - junction.x, dy = towards.y - junction.y;
+        const double length = std::hypot(dx, dy);
+        return length > 0 ? Point{dx / length, dy / length} : Point{0, 0};
+    }
+
+    int nodeAt(const SkeletonGraph::Edge& ed, int side) const { return side == 0 ? ed.from : ed.to; }
+
+    bool freeEnd(int node) const
+    {
+        const SkeletonGraph::Node& n = m_g.nodes[std::size_t(node)];
+        return n.kind == Kind::End || n.edges.size() == 1;
+    }
+
+    /// The line that leaves edge e by its `side` end: through the edge and
+    /// on through every paired junction.
+    CleanLine walk(int e, int side)
+    {
+        CleanLine line;
+        std::vector<bool> keep;
+        const int startEdge = e, startSide = side;
+        const int startNode = nodeAt(m_g.edges[std::size_t(e)], side);
+        if (m_g.nodes[std::size_t(startNode)].kind == Kind::Junction) {
+            addPoint(line, keep, m_g.nodes[std::size_t(startNode)].x, m_g.nodes[std::size_t(startNode)].y, true);
+        }
+        for (;;) {
+            m_used[std::size_t(e)] = true;
+            const SkeletonGraph::Edge& ed = m_g.edges[std::size_t(e)];
+            const std::size_t count = ed.pixels.size();
+            for (std::size_t k = 0; k < count; ++k) {
+                const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
+                addPoint(line, keep, p.x, p.y, false);
+            }
+            const int exitSide = 1 - side;
+            const int exitNode = nodeAt(ed, exitSide);
+            const SkeletonGraph::Node& there = m_g.nodes[std::size_t(exitNode)];
+            if (there.kind == Kind::Junction)
+                addPoint(line, keep, there.x, there.y, true);
+            const int next = m_partner[2 * std::size_t(e) + std::size_t(exitSide)];
+            if (next < 0) {
+                line.freeEnds = int(freeEnd(startNode)) + int(freeEnd(exitNode));
+                break;
+            }
+            if (next / 2 == startEdge && next % 2 == startSide) {
+                line.closed = true;
+                break;
+            }
+            if (m_used[std::size_t(next / 2)])
+                break;
+            e = next / 2;
+            side = next % 2;
+        }
+        finish(line, keep);
+        return line;
+    }
+
+    CleanLine ringLine(const SkeletonGraph::Edge& ed)
+    {
+        CleanLine line;
+        std::vector<bool> keep;
+        for (SkeletonPixel p : ed.pixels)
+            addPoint(line, keep, p.x, p.y, false);
+        addPoint(line, keep, ed.pixels.front().x, ed.pixels.front().y, false);
+        line.closed = true;
+        finish(line, keep);
+        return line;
+    }
+
+    static void addPoint(CleanLine& line, std::vector<bool>& keep, double x, double y, bool fixed)
+    {
+        line.points.append(x, y);
+        line.source.append(x, y);
+        keep.push_back(fixed);
+    }
+
+    void finish(CleanLine& line, std::vector<bool>& keep)
+    {
+        if (!line.closed && m_options.ink && line.points.count >= 2) {
+            extendEnd(line, keep, true);
+            extendEnd(line, keep, false);
+        }
+        SimplifyWithinTolerance(line.points, std::move(keep), m_options);
+    }
+
+    /// Carries a free end out along the line to the middle of the stroke's
+    /// end cap: as far beyond the last ink as the stroke is deep there.
+    void extendEnd(CleanLine& line, std::vector<bool>& keep, bool atStart)
+    {
+        const int count = line.points.count;
+        const int endIndex = atStart ? 0 : count - 1;
+        const double ex = line.points.x[std::size_t(endIndex)], ey = line.points.y[std::size_t(endIndex)];
+        // Only ends the thinned line stops at, not junction points.
+        if (atStart ? keep.front() : keep.back())
+            return;
+        const InkMask& ink = *m_options.ink;
+        const double depth = ink.radiusAt(ex, ey);
+        const double reach = std::max(2.0, 2.0 * depth + 1.0);
+        // Direction: from a point about `reach` back along the line.
+        double bx = ex, by = ey;
+        for (int k = 1; k < count; ++k) {
+            const int i = atStart ? k : count - 1 - k;
+            bx = line.points.x[std::size_t(i)];
+            by = line.points.y[std::size_t(i)];
+            if (std::hypot(ex - bx, ey - by) >= reach)
+                break;
+        }
+        const double length = std::hypot(ex - bx, ey - by);
+        if (length < 1.0)
+            return;
+        const double ux = (ex - bx) / length, uy = (ey - by) / length;
+        // March to the last ink, half a pixel at a time.
+        double last = 0;
+        const double limit = 2.0 * depth + 3.0;
+        for (double t = 0.5; t <= limit; t += 0.5) {
+            if (!ink.ink(int(std::lround(ex + ux * t)), int(std::lround(ey + uy * t))))
+                break;
+            last = t;
+        }
+        // The cap's edge is half a pixel beyond the last ink centre; its
+        // middle lies the stroke's half width inside that.
+        const double move = last + 0.5 - std::max(0.5, depth);
+        if (move < 0.75)
+            return;
+        const double nx = ex + ux * move, ny = ey + uy * move;
+        if (atStart) {
+            PointList moved(count + 1);
+            moved.append(nx, ny);
+            for (int i = 0; i < count; ++i)
+                moved.append(line.points.x[std::size_t(i)], line.points.y[std::size_t(i)]);
+            line.points = std::move(moved);
+            keep.insert(keep.begin(), false);
+        } else {
+            line.points.append(nx, ny);
+            keep.push_back(false);
+        }
+    }
+
+    const SkeletonGraph& m_g;
+    const CleanTraceOptions& m_options;
+    const GraphCleaner& m_cleaner;
+    std::vector<int> m_partner; ///< by port (2 * edge + side): the port it continues into
+    std::vector<bool> m_used;
+};
+
+/// Groups crowded pixels within a few pixels of each other into regions.
+std::vector<CrowdedRegion> groupCrowdedPixels(std::vector<SkeletonPixel> pixels)
+{
+    std::vector<CrowdedRegion> regions;
+    std::sort(pixels.begin(), pixels.end(), [](SkeletonPixel a, SkeletonPixel b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+    std::vector<bool> taken(pixels.size(), false);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        if (taken[i])
+            continue;
+        CrowdedRegion region;
+        std::vector<std::size_t> members{i};
+        taken[i] = true;
+        double sumX = 0, sumY = 0;
+        for (std::size_t m = 0; m < members.size(); ++m) {
+            const SkeletonPixel p = pixels[members[m]];
+            sumX += p.x;
+            sumY += p.y;
+            // Rows are sorted: only nearby rows can hold neighbours.
+            for (std::size_t j = i + 1; j < pixels.size() && pixels[j].y <= p.y + 3; ++j)
+                if (!taken[j] && std::abs(pixels[j].x - p.x) <= 3 && std::abs(pixels[j].y - p.y) <= 3) {
+                    taken[j] = true;
+                    members.push_back(j);
+                }
+        }
+        region.pixels = members.size();
+        region.x = sumX / double(members.size());
+        region.y = sumY / double(members.size());
+        regions.push_back(region);
+    }
+    return regions;
+}
+
+/// Douglas-Peucker over [first, last]: marks the vertices to keep. Spans
+/// wait on a stack of their own, so a long line cannot run deep.
+void reduceSpan(const PointList& points, int first, int last, double tolerance, std::vector<bool>& keep)
+{
+    std::vector<std::pair<int, int>> spans{{first, last}};
+    while (!spans.empty()) {
+        const auto [from, to] = spans.back();
+        spans.pop_back();
+        if (to - from < 2)
+            continue;
+        const Point a{points.x[std::size_t(from)], points.y[std::size_t(from)]};
+        const Point b{points.x[std::size_t(to)], points.y[std::size_t(to)]};
+        double farthest = -1;
+        int at = -1;
+        for (int i = from + 1; i < to; ++i) {
+            const double d = segmentDistance({points.x[std::size_t(i)], points.y[std::size_t(i)]}, a, b);
+            if (d > farthest) {
+                farthest = d;
+                at = i;
+            }
+        }
+        if (farthest <= tolerance)
+            continue;
+        keep[std::size_t(at)] = true;
+        spans.push_back({from, at});
+        spans.push_back({at, to});
+    }
+}
+
+} // namespace
+
+void SimplifyWithinTolerance(PointList& points, std::vector<bool> keep, const CleanTraceOptions& options)
+{
+    const int count = points.count;
+    if (count < 3)
+        return;
+    keep.resize(std::size_t(count), false);
+    keep.front() = keep.back() = true;
+    double budget = std::max(0.0, options.tolerance);
+    if (options.smooth) {
+        // Each free vertex moves towards the mean of itself and its two
+        // neighbours, by no more than its share of the tolerance: half of
+        // it when reduction follows, which has the other half.
+        const double step = options.reduce ? budget / 2.0 : budget;
+        const PointList before = points;
+        for (int i = 1; i + 1 < count; ++i) {
+            if (keep[std::size_t(i)])
+                continue;
+            const std::size_t p = std::size_t(i - 1), c = std::size_t(i), n = std::size_t(i + 1);
+            double dx = (before.x[p] + before.x[c] + before.x[n]) / 3.0 - before.x[c];
+            double dy = (before.y[p] + before.y[c] + before.y[n]) / 3.0 - before.y[c];
+            const double length = std::hypot(dx, dy);
+            if (length > step) {
+                dx *= step / length;
+                dy *= step / length;
+            }
+            points.x[c] += dx;
+            points.y[c] += dy;
+        }
+        budget -= step;
+    }
+    if (!options.reduce)
+        return;
+    std::vector<bool> kept = keep;
+    int first = 0;
+    for (int i = 1; i < count; ++i) {
+        if (!keep[std::size_t(i)])
+            continue;
+        reduceSpan(points, first, i, budget, kept);
+        first = i;
+    }
+    int out = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!kept[std::size_t(i)])
+            continue;
+        points.x[std::size_t(out)] = points.x[std::size_t(i)];
+        points.y[std::size_t(out)] = points.y[std::size_t(i)];
+        ++out;
+    }
+    points.count = out;
+}
+
+bool CCleanTracer::Run(const CBitmapImage& image, const std::function<bool(int)>& cancelled,
+                       const std::function<void(CleanLine&)>& emit)
+{
+    m_crowded.clear();
+    SkeletonGraph graph;
+    const int height = std::max(1, image.GetHeight());
+    if (!graph.Build(image, [&](int rowsDone) { return cancelled(int(80L * rowsDone / height)); }))
+        return false;
+    m_crowded = groupCrowdedPixels(std::move(graph.crowded));
+    graph.crowded.clear();
+    if (cancelled(80))
+        return false;
+    GraphCleaner cleaner(graph, m_options);
+    cleaner.clean();
+    if (cancelled(85))
+        return false;
+    LineAssembler assembler(graph, m_options, cleaner);
+    assembler.pairBranches();
+    if (cancelled(90))
+        return false;
+    std::vector<CleanLine> lines;
+    assembler.assemble([&](CleanLine&& line) { lines.push_back(std::move(line)); });
+    // Lines in order of their first pixel, top to bottom, left to right,
+    // as the split tracer hands them on: ids then read across the image.
+    std::vector<std::size_t> order(lines.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    auto topLeft = [&](const CleanLine& l) {
+        double y = l.source.y[0], x = l.source.x[0];
+        for (int i = 1; i < l.source.count; ++i)
+            if (l.source.y[std::size_t(i)] < y || (l.source.y[std::size_t(i)] == y && l.source.x[std::size_t(i)] < x)) {
+                y = l.source.y[std::size_t(i)];
+                x = l.source.x[std::size_t(i)];
+            }
+        return std::pair{y, x};
+    };
+    std::vector<std::pair<double, double>> keys(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        keys[i] = topLeft(lines[i]);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    for (std::size_t i : order)
+        emit(lines[i]);
+    return !cancelled(100);
+}
+
+} // namespace orvane
