@@ -142,6 +142,12 @@ std::vector<TruthStroke> ClipToImage(const TruthStroke& stroke, int width, int h
         runs.front() = std::move(runs.back());
         runs.pop_back();
     }
+    // Where the arithmetic left a cut a hair outside, put it on the border.
+    for (TruthStroke& run : runs)
+        for (TruthPoint& q : run.points) {
+            q.x = std::clamp(q.x, 0.0, w);
+            q.y = std::clamp(q.y, 0.0, h);
+        }
     std::erase_if(runs, [](const TruthStroke& run) { return length(run.points) < 1e-9; });
     return runs;
 }
