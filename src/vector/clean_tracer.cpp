@@ -29,6 +29,27 @@ double segmentDistance(Point p, Point a, Point b)
     return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
 }
 
+/// The unit direction from `from` along an edge, leaving by its `side`
+/// end, to the edge's first point `reach` away (or its far end).
+Point branchDirection(Point from, const SkeletonGraph::Edge& ed, int side, double reach)
+{
+    const std::size_t count = ed.pixels.size();
+    Point towards = from;
+    for (std::size_t k = 0; k < count; ++k) {
+        const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
+        towards = {double(p.x), double(p.y)};
+        if (std::hypot(towards.x - from.x, towards.y - from.y) >= reach)
+            break;
+    }
+    const double dx = towards.x - from.x, dy = towards.y - from.y;
+    const double length = std::hypot(dx, dy);
+    return length > 0 ? Point{dx / length, dy / length} : Point{0, 0};
+}
+
+/// How straight a line goes on from one branch into another: the cosine
+/// of its turn, 1 straight on.
+double straightness(Point a, Point b) { return -(a.x * b.x + a.y * b.y); }
+
 class GraphCleaner {
 public:
     GraphCleaner(SkeletonGraph& graph, const CleanTraceOptions& options) : m_g(graph), m_options(options) {}
@@ -141,7 +162,7 @@ private:
             if (node(a).kind != Kind::Junction || node(b).kind != Kind::Junction)
                 continue;
             const double limit = std::max(2.0, std::min(widthAt(node(a)), widthAt(node(b))));
-            if (double(ed.pixels.size()) >= limit)
+            if (double(ed.pixels.size()) >= limit && !crossingApart(int(e), limit))
                 continue;
             // The merged junction lies at the mean of all its pixels.
             SkeletonGraph::Node& keep = node(a);
@@ -169,6 +190,38 @@ private:
             changed = true;
         }
         return changed;
+    }
+
+    /// Whether the junctions at the two ends of a longer edge are the two
+    /// forks thinning makes of a shallow crossing: each has two other
+    /// branches, and seen from the edge's middle each branch at one end
+    /// goes straight on into a branch at the other.
+    bool crossingApart(int e, double width)
+    {
+        const SkeletonGraph::Edge& ed = edge(e);
+        const double length = double(ed.pixels.size());
+        if (length >= 4.0 * width || degree(ed.from) != 3 || degree(ed.to) != 3)
+            return false;
+        Point middle{(node(ed.from).x + node(ed.to).x) / 2, (node(ed.from).y + node(ed.to).y) / 2};
+        const double reach = length / 2 + std::max(3.0, 1.5 * width);
+        Point at[2][2];
+        for (int end = 0; end < 2; ++end) {
+            const int n = end == 0 ? ed.from : ed.to;
+            int found = 0;
+            for (int other : node(n).edges) {
+                if (other == e || found == 2)
+                    continue;
+                const SkeletonGraph::Edge& branch = edge(other);
+                if (branch.from == branch.to)
+                    return false;
+                at[end][found++] = branchDirection(middle, branch, branch.from == n ? 0 : 1, reach);
+            }
+            if (found != 2)
+                return false;
+        }
+        const double limit = std::cos(m_options.joinAngle * kPi / 180.0);
+        auto pairs = [&](int i, int j) { return straightness(at[0][i], at[1][j]) >= limit; };
+        return (pairs(0, 0) && pairs(1, 1)) || (pairs(0, 1) && pairs(1, 0));
     }
 
     /// A junction left with two branches is no junction: its branches
@@ -254,14 +307,14 @@ public:
                 const bool second = ed.from == ed.to && std::count(junction.edges.begin(), junction.edges.begin() + long(i), e) > 0;
                 const int side = (ed.from == int(n) && !second) ? 0 : 1;
                 ports.push_back(2 * e + side);
-                directions.push_back(direction(junction, ed, side, reach));
+                directions.push_back(branchDirection({junction.x, junction.y}, ed, side, reach));
             }
             pairs.clear();
             for (std::size_t i = 0; i < ports.size(); ++i)
                 for (std::size_t j = i + 1; j < ports.size(); ++j) {
-                    const double straightness = -(directions[i].x * directions[j].x + directions[i].y * directions[j].y);
-                    if (straightness >= limit)
-                        pairs.push_back({straightness, ports[i], ports[j]});
+                    const double straight = straightness(directions[i], directions[j]);
+                    if (straight >= limit)
+                        pairs.push_back({straight, ports[i], ports[j]});
                 }
             std::sort(pairs.begin(), pairs.end(), [](const Pair& p, const Pair& q) { return p.straightness > q.straightness; });
             for (const Pair& p : pairs) {
@@ -308,23 +361,6 @@ public:
     }
 
 private:
-    /// The unit direction from a junction along an edge, to the edge's point
-    /// `reach` away (or its far end).
-    Point direction(const SkeletonGraph::Node& junction, const SkeletonGraph::Edge& ed, int side, double reach) const
-    {
-        const std::size_t count = ed.pixels.size();
-        Point towards{junction.x, junction.y};
-        for (std::size_t k = 0; k < count; ++k) {
-            const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
-            towards = {double(p.x), double(p.y)};
-            if (std::hypot(towards.x - junction.x, towards.y - junction.y) >= reach)
-                break;
-        }
-        const double dx = towards.x - junction.x, dy = towards.y - junction.y;
-        const double length = std::hypot(dx, dy);
-        return length > 0 ? Point{dx / length, dy / length} : Point{0, 0};
-    }
-
     int nodeAt(const SkeletonGraph::Edge& ed, int side) const { return side == 0 ? ed.from : ed.to; }
 
     bool freeEnd(int node) const
@@ -399,61 +435,88 @@ private:
         if (!line.closed && m_options.ink && line.points.count >= 2) {
             extendEnd(line, keep, true);
             extendEnd(line, keep, false);
+            // Pixels thinning left past an end cap are not centre pixels.
+            line.source = line.points;
         }
         SimplifyWithinTolerance(line.points, std::move(keep), m_options);
     }
 
-    /// Carries a free end out along the line to the middle of the stroke's
-    /// end cap: as far beyond the last ink as the stroke is deep there.
+    /// Puts a free end at the middle of the stroke's end cap: as far inside
+    /// the last ink ahead of it as the stroke is deep behind it. Thinning
+    /// may stop short of that point (the end is carried out) or, on round
+    /// caps, run past it (the end is drawn back).
     void extendEnd(CleanLine& line, std::vector<bool>& keep, bool atStart)
     {
-        const int count = line.points.count;
-        const int endIndex = atStart ? 0 : count - 1;
-        const double ex = line.points.x[std::size_t(endIndex)], ey = line.points.y[std::size_t(endIndex)];
         // Only ends the thinned line stops at, not junction points.
         if (atStart ? keep.front() : keep.back())
             return;
+        std::vector<Point> points(std::size_t(line.points.count));
+        for (std::size_t i = 0; i < points.size(); ++i)
+            points[i] = {line.points.x[i], line.points.y[i]};
+        std::vector<bool> fixed = keep;
+        if (atStart) {
+            std::reverse(points.begin(), points.end());
+            std::reverse(fixed.begin(), fixed.end());
+        }
+        const Point end = points.back();
         const InkMask& ink = *m_options.ink;
-        const double depth = ink.radiusAt(ex, ey);
-        const double reach = std::max(2.0, 2.0 * depth + 1.0);
-        // Direction: from a point about `reach` back along the line.
-        double bx = ex, by = ey;
-        for (int k = 1; k < count; ++k) {
-            const int i = atStart ? k : count - 1 - k;
-            bx = line.points.x[std::size_t(i)];
-            by = line.points.y[std::size_t(i)];
-            if (std::hypot(ex - bx, ey - by) >= reach)
+        // The stroke's depth a little behind the end, and the direction the
+        // line arrives in, from about two stroke widths back.
+        std::vector<double> depths;
+        Point back = end;
+        double walked = 0;
+        for (std::size_t k = points.size() - 1; k-- > 0;) {
+            walked += std::hypot(points[k + 1].x - points[k].x, points[k + 1].y - points[k].y);
+            back = points[k];
+            if (walked >= 1.0 && walked <= 10.0)
+                depths.push_back(ink.radiusAt(back.x, back.y));
+            if (walked >= 10.0)
                 break;
         }
-        const double length = std::hypot(ex - bx, ey - by);
-        if (length < 1.0)
+        const double length = std::hypot(end.x - back.x, end.y - back.y);
+        if (length < 1.0 || depths.empty())
             return;
-        const double ux = (ex - bx) / length, uy = (ey - by) / length;
-        // March to the last ink, half a pixel at a time.
+        std::nth_element(depths.begin(), depths.begin() + long(depths.size() / 2), depths.end());
+        const double depth = std::max(0.5, depths[depths.size() / 2]);
+        const double ux = (end.x - back.x) / length, uy = (end.y - back.y) / length;
+        // March to the last ink ahead, half a pixel at a time.
         double last = 0;
-        const double limit = 2.0 * depth + 3.0;
-        for (double t = 0.5; t <= limit; t += 0.5) {
-            if (!ink.ink(int(std::lround(ex + ux * t)), int(std::lround(ey + uy * t))))
+        for (double t = 0.5; t <= 2.0 * depth + 3.0; t += 0.5) {
+            if (!ink.ink(int(std::lround(end.x + ux * t)), int(std::lround(end.y + uy * t))))
                 break;
             last = t;
         }
-        // The cap's edge is half a pixel beyond the last ink centre; its
-        // middle lies the stroke's half width inside that.
-        const double move = last + 0.5 - std::max(0.5, depth);
-        if (move < 0.75)
-            return;
-        const double nx = ex + ux * move, ny = ey + uy * move;
-        if (atStart) {
-            PointList moved(count + 1);
-            moved.append(nx, ny);
-            for (int i = 0; i < count; ++i)
-                moved.append(line.points.x[std::size_t(i)], line.points.y[std::size_t(i)]);
-            line.points = std::move(moved);
-            keep.insert(keep.begin(), false);
+        // The cap's edge is half a pixel beyond the last ink centre.
+        const double move = last + 0.5 - depth;
+        if (move >= 0.75) {
+            points.push_back({end.x + ux * move, end.y + uy * move});
+            fixed.push_back(false);
+        } else if (move <= -0.75 && walked > 2.0 * -move + 1.0) {
+            // Draw the end back along the line, never past a junction point.
+            double cut = -move;
+            while (points.size() > 2 && !fixed[points.size() - 2]) {
+                const Point a = points[points.size() - 2], b = points.back();
+                const double segment = std::hypot(b.x - a.x, b.y - a.y);
+                if (segment > cut) {
+                    points.back() = {b.x + (a.x - b.x) * cut / segment, b.y + (a.y - b.y) * cut / segment};
+                    break;
+                }
+                cut -= segment;
+                points.pop_back();
+                fixed.pop_back();
+            }
         } else {
-            line.points.append(nx, ny);
-            keep.push_back(false);
+            return;
         }
+        if (atStart) {
+            std::reverse(points.begin(), points.end());
+            std::reverse(fixed.begin(), fixed.end());
+        }
+        PointList moved(int(points.size()));
+        for (const Point& p : points)
+            moved.append(p.x, p.y);
+        line.points = std::move(moved);
+        keep = std::move(fixed);
     }
 
     const SkeletonGraph& m_g;

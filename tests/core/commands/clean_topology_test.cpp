@@ -1,0 +1,273 @@
+// Clean tracing through One-Touch on small drawn cases: one line per drawn
+// stroke, lines meeting at a junction at exactly one point, closed shapes
+// closed, spurs and specks gone, nothing refused, and no line farther than
+// the tolerance from its centre pixels.
+#include "commands/processing_commands.h"
+
+#include "core/vector/vector_fixture.h"
+#include "vector/line_quality.h"
+
+#include <cstring>
+
+namespace orvane {
+namespace {
+
+using test::Points;
+
+constexpr double kPi = 3.14159265358979323846;
+
+CBitmapImage blank(int width, int height)
+{
+    CBitmapImage image;
+    image.Create(width, height, 24);
+    std::memset(image.GetBits(), 255, image.GetBitsSize());
+    return image;
+}
+
+/// A circle outline of the given stroke width, as short strokes.
+void drawCircle(CBitmapImage& image, double cx, double cy, double radius, double width)
+{
+    const int steps = 72;
+    for (int i = 0; i < steps; ++i) {
+        const double a = 2 * kPi * i / steps, b = 2 * kPi * (i + 1) / steps;
+        test::DrawStroke(image, cx + radius * std::cos(a), cy + radius * std::sin(a), cx + radius * std::cos(b),
+                         cy + radius * std::sin(b), width);
+    }
+}
+
+struct Traced {
+    std::vector<Points> lines;
+    std::vector<LineQuality> quality;
+    std::vector<std::string> messages;
+    bool succeeded = false;
+};
+
+Traced clean(CBitmapImage image, int method, int despeckle = -1)
+{
+    AppSettings settings;
+    settings.m_nOneTouchMethod = std::int16_t(method);
+    settings.m_nTopology = kTopologyClean;
+    settings.m_nDespeckleSize = despeckle;
+    settings.m_bRetainOriginal = 0;
+    RecordingPort port;
+    CLineStore store;
+    Traced traced;
+    traced.succeeded = OneTouchCommand(image, store, port, settings, &traced.quality).succeeded;
+    for (const auto& line : store.lines())
+        traced.lines.push_back(test::pointsOf(*line));
+    traced.messages = port.messages();
+    return traced;
+}
+
+double distance(std::pair<double, double> a, std::pair<double, double> b)
+{
+    return std::hypot(a.first - b.first, a.second - b.second);
+}
+
+/// Whether the line runs from near one point to near the other (either way).
+bool spans(const Points& line, std::pair<double, double> a, std::pair<double, double> b, double slack)
+{
+    const auto first = line.front(), last = line.back();
+    return (distance(first, a) <= slack && distance(last, b) <= slack) ||
+           (distance(first, b) <= slack && distance(last, a) <= slack);
+}
+
+bool hasVertex(const Points& line, std::pair<double, double> p)
+{
+    return std::find(line.begin(), line.end(), p) != line.end();
+}
+
+void expectWithinTolerance(const Traced& traced)
+{
+    for (const LineQuality& q : traced.quality)
+        EXPECT_LE(q.maxDistance, 0.5 + 1e-9) << "line " << q.id;
+}
+
+// Image columns and rows from 1 in drawing calls; traced points count from
+// 0, so the point of drawn (x, y) is (x - 1, y - 1).
+std::pair<double, double> at(double x, double y) { return {x - 1, y - 1}; }
+
+class CleanTopology : public ::testing::TestWithParam<int> {};
+
+TEST_P(CleanTopology, CrossingsGiveOneLinePerStroke)
+{
+    for (double angle : {90.0, 60.0, 35.0}) {
+        SCOPED_TRACE(angle);
+        CBitmapImage image = blank(120, 120);
+        const double r = 45, a = angle * kPi / 180;
+        test::DrawStroke(image, 60 - r, 60, 60 + r, 60, 5);
+        test::DrawStroke(image, 60 - r * std::cos(a), 60 - r * std::sin(a), 60 + r * std::cos(a),
+                         60 + r * std::sin(a), 5);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_TRUE(t.succeeded);
+        ASSERT_EQ(t.lines.size(), 2u);
+        int horizontal = spans(t.lines[0], at(60 - r, 60), at(60 + r, 60), 2.0) ? 0 : 1;
+        EXPECT_TRUE(spans(t.lines[horizontal], at(60 - r, 60), at(60 + r, 60), 2.0));
+        EXPECT_TRUE(spans(t.lines[1 - horizontal], at(60 - r * std::cos(a), 60 - r * std::sin(a)),
+                          at(60 + r * std::cos(a), 60 + r * std::sin(a)), 2.0));
+        // Both pass through the one crossing point.
+        bool shared = false;
+        for (const auto& p : t.lines[0])
+            shared = shared || hasVertex(t.lines[1], p);
+        EXPECT_TRUE(shared);
+        for (const LineQuality& q : t.quality)
+            EXPECT_EQ(q.freeEnds, 2);
+        expectWithinTolerance(t);
+    }
+}
+
+TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
+{
+    {
+        SCOPED_TRACE("T");
+        CBitmapImage image = blank(120, 100);
+        test::DrawStroke(image, 15, 20, 105, 20, 4);
+        test::DrawStroke(image, 60, 20, 60, 85, 4);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_EQ(t.lines.size(), 2u);
+        const int through = spans(t.lines[0], at(15, 20), at(105, 20), 2.0) ? 0 : 1;
+        ASSERT_TRUE(spans(t.lines[through], at(15, 20), at(105, 20), 2.0));
+        const Points& stem = t.lines[1 - through];
+        // The stem ends exactly on a vertex of the through line.
+        const bool touches = hasVertex(t.lines[through], stem.front()) || hasVertex(t.lines[through], stem.back());
+        EXPECT_TRUE(touches);
+        EXPECT_TRUE(distance(stem.front(), at(60, 85)) <= 2.0 || distance(stem.back(), at(60, 85)) <= 2.0);
+        expectWithinTolerance(t);
+    }
+    {
+        SCOPED_TRACE("Y");
+        CBitmapImage image = blank(120, 120);
+        std::vector<std::pair<double, double>> tips;
+        for (int k = 0; k < 3; ++k) {
+            const double a = -kPi / 2 + k * 2 * kPi / 3;
+            tips.push_back({60 + 45 * std::cos(a), 60 + 45 * std::sin(a)});
+            test::DrawStroke(image, 60, 60, tips.back().first, tips.back().second, 4);
+        }
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_EQ(t.lines.size(), 3u);
+        // Three lines, none continuing another, all ending at the same point.
+        std::map<std::pair<double, double>, int> ends;
+        for (const Points& line : t.lines) {
+            ++ends[line.front()];
+            ++ends[line.back()];
+        }
+        int most = 0;
+        for (const auto& [point, count] : ends)
+            most = std::max(most, count);
+        EXPECT_EQ(most, 3);
+        expectWithinTolerance(t);
+    }
+}
+
+TEST_P(CleanTopology, CornersStayOneLineAndClosedShapesClose)
+{
+    {
+        SCOPED_TRACE("thick L");
+        CBitmapImage image = blank(100, 100);
+        test::DrawStroke(image, 20, 15, 20, 80, 8);
+        test::DrawStroke(image, 20, 80, 85, 80, 8);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_EQ(t.lines.size(), 1u); // the spur thinning leaves at the corner is gone
+        EXPECT_TRUE(spans(t.lines[0], at(20, 15), at(85, 80), 2.5));
+    }
+    {
+        SCOPED_TRACE("ring");
+        CBitmapImage image = blank(100, 100);
+        drawCircle(image, 50, 50, 30, 4);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_EQ(t.lines.size(), 1u);
+        EXPECT_EQ(t.lines[0].front(), t.lines[0].back());
+        EXPECT_TRUE(t.quality[0].closed);
+        EXPECT_EQ(t.quality[0].freeEnds, 0);
+        expectWithinTolerance(t);
+    }
+    {
+        SCOPED_TRACE("rectangle with hatching");
+        CBitmapImage image = blank(140, 100);
+        const double x0 = 15, y0 = 15, x1 = 125, y1 = 85;
+        test::DrawStroke(image, x0, y0, x1, y0, 3);
+        test::DrawStroke(image, x1, y0, x1, y1, 3);
+        test::DrawStroke(image, x1, y1, x0, y1, 3);
+        test::DrawStroke(image, x0, y1, x0, y0, 3);
+        int hatches = 0;
+        for (double x = 30; x <= 110; x += 16, ++hatches)
+            test::DrawStroke(image, x, y0, x, y1, 3);
+        const Traced t = clean(image.Clone(), GetParam());
+        // The frame is one closed line; each hatch line one line from edge
+        // to edge, ending exactly on the frame.
+        ASSERT_EQ(int(t.lines.size()), 1 + hatches);
+        int closed = 0;
+        for (const Points& line : t.lines)
+            closed += line.front() == line.back();
+        EXPECT_EQ(closed, 1);
+        for (const LineQuality& q : t.quality)
+            EXPECT_EQ(q.freeEnds, 0) << "line " << q.id;
+        expectWithinTolerance(t);
+    }
+}
+
+TEST_P(CleanTopology, SpursAndSpecksGo)
+{
+    CBitmapImage image = blank(120, 60);
+    test::DrawStroke(image, 15, 30, 105, 30, 6);
+    test::DrawStroke(image, 60, 30, 60, 25, 6); // a bump no longer than the stroke is wide
+    for (int y = 50; y <= 51; ++y)               // a 2 x 2 speck
+        for (int x = 80; x <= 81; ++x)
+            image.SetPixelColor(x, y, 0, 0, 0);
+    const Traced t = clean(image.Clone(), GetParam());
+    ASSERT_EQ(t.lines.size(), 1u);
+    // The free ends lie at the middle of the round end caps.
+    EXPECT_TRUE(spans(t.lines[0], at(15, 30), at(105, 30), 1.5));
+
+    const Traced kept = clean(image.Clone(), GetParam(), 0);
+    EXPECT_EQ(kept.lines.size(), 2u); // despeckling off: the speck is a dot
+}
+
+TEST_P(CleanTopology, InkThatCannotBeThinnedIsTracedAndReported)
+{
+    // Two circles closer together than their strokes are wide, and two
+    // circles touching: nothing is refused.
+    CBitmapImage image = blank(200, 100);
+    drawCircle(image, 50, 50, 30, 5);
+    drawCircle(image, 50, 50, 26, 5);
+    drawCircle(image, 130, 50, 20, 3);
+    drawCircle(image, 170, 50, 20, 3);
+    const Traced t = clean(image.Clone(), GetParam());
+    EXPECT_TRUE(t.succeeded);
+    EXPECT_FALSE(t.lines.empty());
+    for (const std::string& message : t.messages)
+        EXPECT_EQ(message.find("Crowded pixel"), std::string::npos);
+    // Every line of the touching pair is closed or ends where others meet.
+    for (const LineQuality& q : t.quality)
+        EXPECT_LE(q.freeEnds, 2);
+    expectWithinTolerance(t);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothThinningMethods, CleanTopology, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param == 0 ? "ZhangSuen" : "Stentiford"; });
+
+TEST(CleanTopology, SplitTracingIsUnchangedByTheReport)
+{
+    // Asking for the report must not change what split tracing stores.
+    CBitmapImage image = test::RandomStrokes(160, 120, 7, 12);
+    AppSettings settings;
+    settings.m_bRetainOriginal = 0;
+    RecordingPort a, b;
+    CLineStore plain, reported;
+    CBitmapImage first = image.Clone(), second = image.Clone();
+    std::vector<LineQuality> quality;
+    ASSERT_TRUE(OneTouchCommand(first, plain, a, settings).succeeded);
+    ASSERT_TRUE(OneTouchCommand(second, reported, b, settings, &quality).succeeded);
+    ASSERT_EQ(plain.GetLineCount(), reported.GetLineCount());
+    for (int i = 0; i < plain.GetLineCount(); ++i)
+        EXPECT_EQ(test::pointsOf(plain.line(i)), test::pointsOf(reported.line(i)));
+    ASSERT_EQ(int(quality.size()), plain.GetLineCount());
+    for (int i = 0; i < plain.GetLineCount(); ++i) {
+        EXPECT_EQ(quality[std::size_t(i)].id, plain.line(i).m_nId);
+        EXPECT_EQ(quality[std::size_t(i)].vertices, plain.line(i).m_nPoints);
+        EXPECT_NEAR(quality[std::size_t(i)].length, plain.line(i).m_dLength, 1e-9);
+    }
+}
+
+} // namespace
+} // namespace orvane
