@@ -25,7 +25,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 methods=(zhang-suen stentiford)
-if "$cli" onetouch --help 2>&1 | grep -q topology; then
+if "$cli" onetouch --help 2>&1 | grep -c topology >/dev/null; then
   topologies=(split clean)
 else
   topologies=(split)
