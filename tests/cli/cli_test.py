@@ -231,6 +231,12 @@ def test_batch_names_the_bad_input(batch):
     pytest.param(["onetouch", "{plan}", "-o", "{tmp}/s.dxf", "--save-image", "{tmp}/s.dxf"], id="save-image-not-bmp"),
     pytest.param(["onetouch", "{plan}", "-o", "{tmp}/s.dxf", "--save-image", "{plan}"], id="save-image-is-the-input"),
     pytest.param(["convert", "{plan}", "-o", "{tmp}/c.dxf", "--size", "10x10"], id="convert-needs-arc"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/t.dxf", "--topology", "tidy"], id="unknown-topology"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/t.dxf", "--despeckle", "3"], id="despeckle-without-clean"),
+    pytest.param(["onetouch", "{plan}", "-o", "{tmp}/t.dxf", "--topology", "clean", "--despeckle", "-1"],
+                 id="negative-despeckle"),
+    pytest.param(["onetouch", "{plan}", "{plan}", "-o", "{tmp}", "--format", "dxf", "--report", "{tmp}/r.csv"],
+                 id="report-with-two-inputs"),
 ])
 def test_usage_error(run, tmp, plan, args):
     out = run(*(a.format(plan=plan, tmp=tmp) for a in args))
@@ -292,3 +298,48 @@ def test_help(run):
     out = run("--help")
     assert out.returncode == 0, out.stderr
     assert "Usage: orvane-cli" in out.stdout and "onetouch" in out.stdout
+
+
+# Clean topology and the line quality report.
+
+def report_rows(path):
+    lines = path.read_text().splitlines()
+    assert lines[0] == "id,vertices,length,closed,free_ends,max_distance,mean_distance"
+    return [row.split(",") for row in lines[1:]]
+
+
+def arc_line_ids(path):
+    tokens = path.read_text().split()
+    return [int(t) for i, t in enumerate(tokens) if "," not in t and t != "END" and (i == 0 or tokens[i - 1] == "END")]
+
+
+@pytest.mark.parametrize("command", ["onetouch", "vectorise"])
+def test_clean_topology_gives_fewer_lines_with_a_report_of_each(run, tmp, plan, step, command):
+    source = plan if command == "onetouch" else tmp / "thin.bmp"
+    if command == "vectorise":
+        assert step("thin").returncode == 0
+    counts = {}
+    for topology in ("split", "clean"):
+        arc, csv = tmp / f"{command}-{topology}.arc", tmp / f"{command}-{topology}.csv"
+        out = run(command, source, "-o", arc, "--topology", topology, "--report", csv)
+        assert out.returncode == 0, out.stderr
+        rows = report_rows(csv)
+        # One row per line written, in the same order, with the same ids.
+        assert [int(r[0]) for r in rows] == arc_line_ids(arc)
+        assert all(r[3] in ("open", "closed") and 0 <= int(r[4]) <= 2 for r in rows)
+        counts[topology] = len(rows)
+        if topology == "clean":
+            assert max(float(r[5]) for r in rows) <= 0.5
+    assert 0 < counts["clean"] < counts["split"]
+
+
+def test_split_topology_is_the_default_byte_for_byte(run, tmp, plan):
+    assert run("onetouch", plan, "-o", tmp / "default.dxf").returncode == 0
+    assert run("onetouch", plan, "-o", tmp / "split.dxf", "--topology", "split").returncode == 0
+    assert (tmp / "default.dxf").read_bytes() == (tmp / "split.dxf").read_bytes()
+
+
+def test_a_report_that_cannot_be_written_says_why(run, tmp, plan):
+    out = run("onetouch", plan, "-o", tmp / "r.dxf", "--report", tmp / "no-such-folder" / "r.csv")
+    assert out.returncode == 1
+    assert "Error Saving Line Report" in out.stderr and "r.csv" in out.stderr
