@@ -125,7 +125,7 @@ private:
                 SkeletonGraph::Node& junction = m_g.nodes[n];
                 if (junction.edges.size() < 3)
                     break;
-                const double limit = std::max(2.0, widthAt(junction));
+                const double limit = std::max(2.0, 0.75 * widthAt(junction));
                 int shortest = -1;
                 std::size_t shortestLength = 0;
                 for (int e : junction.edges) {
