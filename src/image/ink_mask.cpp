@@ -41,21 +41,34 @@ InkMask InkMask::FromImage(const CBitmapImage& image)
     for (std::uint32_t i = 0; table && i < image.GetColorTableSize() && i < 256; ++i)
         inkIndex[i] = isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
     std::vector<std::uint8_t> indices(image.GetBitCount() == 24 ? 0 : std::size_t(width));
+    // Each word is built in a register, 64 pixels at a time, without a
+    // branch per pixel.
+    std::vector<std::uint8_t> ink(std::size_t(mask.m_words) * 64, 0);
     for (int y = 0; y < height; ++y) {
-        std::uint64_t* row = mask.m_bits.data() + std::size_t(y) * mask.m_words;
         if (image.GetBitCount() == 24) {
             const std::uint8_t* bgr = image.GetRow(y + 1);
             for (int x = 0; x < width; ++x, bgr += 3)
-                if (isInk(bgr[2], bgr[1], bgr[0]))
-                    row[x >> 6] |= std::uint64_t(1) << (x & 63);
+                ink[std::size_t(x)] = std::min(std::min(bgr[0], bgr[1]), bgr[2]) < kInkLimit;
         } else {
             image.GetRowIndices(y + 1, indices.data());
             for (int x = 0; x < width; ++x)
-                if (inkIndex[indices[std::size_t(x)]])
-                    row[x >> 6] |= std::uint64_t(1) << (x & 63);
+                ink[std::size_t(x)] = inkIndex[indices[std::size_t(x)]];
         }
+        mask.packRow(y, ink.data());
     }
     return mask;
+}
+
+void InkMask::packRow(int y, const std::uint8_t* cells)
+{
+    std::uint64_t* row = m_bits.data() + std::size_t(y) * m_words;
+    for (int w = 0; w < m_words; ++w) {
+        const std::uint8_t* c = cells + std::size_t(w) * 64;
+        std::uint64_t word = 0;
+        for (int i = 0; i < 64; ++i)
+            word |= std::uint64_t(c[i] != 0) << i;
+        row[w] = word;
+    }
 }
 
 double InkMask::radiusAt(double x, double y, int limit) const

@@ -44,6 +44,9 @@ public:
     /// 64 * word + i.
     std::uint64_t word(int y, int word) const { return m_bits[std::size_t(y) * m_words + word]; }
     int wordsPerRow() const { return m_words; }
+    /// Sets row y from one byte per pixel (non-zero for ink), read for
+    /// 64 * wordsPerRow() pixels: the cells past the width must be 0.
+    void packRow(int y, const std::uint8_t* cells);
 
     /// How far the point (x, y), in pixel-centre coordinates, lies inside
     /// the ink: the distance to the nearest pixel centre that is not ink,

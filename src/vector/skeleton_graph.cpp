@@ -266,12 +266,11 @@ bool SkeletonGraph::Build(const CBitmapImage& image, const std::function<bool(in
         return true;
     Builder builder(*this, width, height);
     const auto black = BlackIndices(image);
-    std::vector<std::uint8_t> cells(std::size_t(width) + 2, 0);
+    // Cell 0 is left of the image; the mask's row starts at cell 1.
+    std::vector<std::uint8_t> cells(std::size_t(builder.lines().wordsPerRow()) * 64 + 2, 0);
     for (int y = 0; y < height; ++y) {
         LoadBlackRow(image, y + 1, cells.data(), black);
-        for (int x = 0; x < width; ++x)
-            if (cells[std::size_t(x) + 1])
-                builder.lines().set(x, y, true);
+        builder.lines().packRow(y, cells.data() + 1);
     }
     return builder.build(cancelled);
 }
