@@ -1,0 +1,92 @@
+// The ink mask and despeckling: what is ink, how deep a point lies in it,
+// the typical stroke width, and which patches of ink are specks.
+#include "image/ink_mask.h"
+#include "processing/despeckle.h"
+
+#include "support/drawings.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane {
+namespace {
+
+TEST(InkMask, ReadsInkAndMeasuresStrokes)
+{
+    // A horizontal band 6 pixels high, and grey that is just ink or not.
+    test::Text rows(20, std::string(70, '.'));
+    for (int y = 5; y < 11; ++y)
+        rows[std::size_t(y)].replace(2, 60, 60, '#');
+    CBitmapImage image = test::FromText(rows);
+    image.SetPixelColor(66, 2, 169, 255, 255); // one channel below 170: ink
+    image.SetPixelColor(68, 2, 170, 170, 170); // not ink
+    const InkMask mask = InkMask::FromImage(image);
+    ASSERT_EQ(mask.width(), 70);
+    EXPECT_TRUE(mask.ink(2, 5) && mask.ink(61, 10) && mask.ink(65, 1));
+    EXPECT_FALSE(mask.ink(1, 5) || mask.ink(62, 5) || mask.ink(2, 11) || mask.ink(67, 1) || mask.ink(-1, 0));
+    EXPECT_EQ(mask.inkCount(), 6u * 60u + 1u);
+    // On the band's middle the depth is half its height; off it, none.
+    EXPECT_DOUBLE_EQ(mask.radiusAt(30, 7.5), 3.0);
+    EXPECT_DOUBLE_EQ(mask.radiusAt(30, 5), 0.5);
+    EXPECT_DOUBLE_EQ(mask.radiusAt(30, 15), 0.0);
+    EXPECT_NEAR(mask.typicalStrokeWidth(), 6.0, 1.0);
+
+    // Indexed images read through their table, whatever index is black.
+    CBitmapImage indexed;
+    const RGBQUAD table[] = {{255, 255, 255, 0}, {0, 0, 0, 0}};
+    ASSERT_TRUE(indexed.Create(67, 3, 1, table));
+    indexed.SetPixelIndex(65, 2, 1);
+    const InkMask bits = InkMask::FromImage(indexed);
+    EXPECT_EQ(bits.inkCount(), 1u);
+    EXPECT_TRUE(bits.ink(64, 1));
+}
+
+TEST(Despeckle, RemovesOnlyPatchesThatFitTheSquare)
+{
+    test::Text rows(30, std::string(40, '.'));
+    rows[3][3] = '#';                          // one pixel
+    rows[10].replace(10, 2, "##");             // 2 x 2
+    rows[11].replace(10, 2, "##");
+    rows[20].replace(5, 3, "###");             // 3 wide: kept at size 2
+    for (int y = 2; y < 28; ++y)               // a stroke
+        rows[std::size_t(y)][30] = '#';
+    rows[15][31] = '#';                        // a bump on the stroke stays
+    CBitmapImage image = test::FromText(rows);
+    InkMask mask = InkMask::FromImage(image);
+    const DespeckleResult done = Despeckle(image, mask, 2);
+    EXPECT_EQ(done.specks, 2u);
+    EXPECT_EQ(done.pixels, 5u);
+    test::Text expected = rows;
+    expected[3][3] = '.';
+    expected[10].replace(10, 2, "..");
+    expected[11].replace(10, 2, "..");
+    EXPECT_EQ(test::ToText(image), expected);
+    EXPECT_EQ(InkMask::FromImage(image).inkCount(), mask.inkCount());
+    EXPECT_EQ(Despeckle(image, mask, 0).specks, 0u);
+    EXPECT_EQ(AutomaticSpeckSize(0), 2);
+    EXPECT_EQ(AutomaticSpeckSize(7), 3);
+}
+
+TEST(Despeckle, ErasesWithThePapersColourOfAnyTable)
+{
+    // A table without white: specks take the first colour that is not ink.
+    CBitmapImage image;
+    const RGBQUAD table[] = {{20, 20, 20, 0}, {200, 220, 240, 0}, {0, 0, 0, 0}};
+    ASSERT_TRUE(image.Create(8, 8, 8, table));
+    for (int y = 1; y <= 8; ++y)
+        for (int x = 1; x <= 8; ++x)
+            image.SetPixelIndex(x, y, 1);
+    image.SetPixelIndex(4, 4, 2);
+    InkMask mask = InkMask::FromImage(image);
+    EXPECT_EQ(Despeckle(image, mask, 2).specks, 1u);
+    EXPECT_EQ(image.GetPixelIndex(4, 4), 1u);
+
+    // A table of ink colours only: nothing can be erased, nothing changes.
+    CBitmapImage dark;
+    const RGBQUAD inks[] = {{20, 20, 20, 0}, {0, 0, 0, 0}};
+    ASSERT_TRUE(dark.Create(8, 8, 1, inks));
+    InkMask all = InkMask::FromImage(dark);
+    EXPECT_EQ(Despeckle(dark, all, 2).specks, 0u);
+}
+
+} // namespace
+} // namespace orvane
