@@ -32,6 +32,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_VIEW_TOOLBAR, "&Toolbar", nullptr, "Show or hide the toolbar\nToggle Toolbar", nullptr, true},
     {ID_VIEW_STATUS_BAR, "Status &Bar", "&Status Bar", "Show or hide the status bar\nToggle Status Bar", nullptr, true},
     {ID_HISTOGRAM_WINDOW, "&Histogram Window", nullptr, "Show or hide the histogram of the active image\nHistogram", nullptr, true},
+    {ID_LINE_QUALITY_REPORT, "Line &Quality Report...", nullptr, "Show how closely each line of the last trace follows its pixels, or open a saved report\nLine Quality Report", nullptr, false},
     {ID_ZOOM_IN, "&Zoom In\tCtrl-D", nullptr, "Enlarge the view\nZoom In", "Ctrl+D", false},
     {ID_ZOOM_OUT, "Zoom &Out\tCtrl-A", nullptr, "Reduce the view\nZoom Out", "Ctrl+A", false},
     {ID_REDRAW, "Re&draw\tF2", nullptr, "Draw the view again\nRedraw", "F2", false},
@@ -54,7 +55,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_VECTOR_INFORMATION, "&Information ...", nullptr, "Show the number of vector lines\nVector Information", nullptr, false},
     {ID_VECTORISE, "&Vectorise Thinned Image", nullptr, "Vectorise Thinned Image\nVectorise Image", nullptr, false},
     {ID_ONE_TOUCH, "&One-Touch Vectorision\tF10", nullptr, "Thin or find edges, then vectorise, in one step\nOne-Touch Vectorisation", "F10", false},
-    {ID_ONE_TOUCH_OPTION, "&Set One-Touch Option ...", nullptr, "Choose the method and the image shown after One-Touch\nOne-Touch Option", nullptr, false},
+    {ID_ONE_TOUCH_OPTION, "&Set One-Touch Option ...", nullptr, "Choose the method, the line topology and the image shown after One-Touch\nOne-Touch Option", nullptr, false},
     {ID_REDUCTION_OPTION, "&Polyline Reduction Option ...", nullptr, "Optimise Polylines whilst vectorizing\nPolyline Reduction", nullptr, false},
     {ID_VECTOR_OUTPUT_OPTION, "Vector O&utput Option ...", nullptr, "Choose the units, the DXF version and map coordinates of saved vector files\nVector Output Option", nullptr, false},
     {ID_SELECT_BY_CURSOR, "Select by Cursor", nullptr, "Select feature by using mouse cursor\nSelect by Cursor", nullptr, false},
@@ -84,16 +85,16 @@ constexpr CommandInfo kCommands[] = {
 };
 
 constexpr int kEmptyFile[] = {ID_FILE_OPEN, 0, ID_FILE_PRINT_SETUP, 0, ID_FILE_MRU_FILE1, 0, ID_APP_EXIT};
-constexpr int kEmptyView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_HISTOGRAM_WINDOW};
+constexpr int kEmptyView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_HISTOGRAM_WINDOW, ID_LINE_QUALITY_REPORT};
 constexpr int kEmptyHelp[] = {ID_HELP_INDEX, ID_HELP_HOMEPAGE, ID_HELP_NEWSGROUP, 0, ID_APP_ABOUT};
 
 constexpr int kFile[] = {ID_FILE_OPEN, ID_REVERT, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0,
                          ID_OPEN_VECTOR, ID_SAVE_VECTOR_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
                          ID_FILE_PRINT_SETUP, 0, ID_FILE_MRU_FILE1, 0, ID_APP_EXIT};
 constexpr int kEdit[] = {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
-constexpr int kView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_HISTOGRAM_WINDOW, 0, ID_ZOOM_IN, ID_ZOOM_OUT,
-                         ID_REDRAW, ID_ZOOM_RESET, 0, ID_SHOW_END_NODES, ID_SHOW_LINE_IDS, ID_SHOW_IMAGE,
-                         ID_SHOW_VECTORS, 0, ID_SHOW_FILTER, ID_FILTER_MODE};
+constexpr int kView[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_HISTOGRAM_WINDOW, ID_LINE_QUALITY_REPORT, 0,
+                         ID_ZOOM_IN, ID_ZOOM_OUT, ID_REDRAW, ID_ZOOM_RESET, 0, ID_SHOW_END_NODES, ID_SHOW_LINE_IDS,
+                         ID_SHOW_IMAGE, ID_SHOW_VECTORS, 0, ID_SHOW_FILTER, ID_FILTER_MODE};
 constexpr int kImage[] = {ID_IMAGE_INFORMATION, 0, ID_GREY_SCALE, ID_THRESHOLDING, ID_THINNING_ZHANG_SUEN,
                           ID_THINNING_STENTIFORD, ID_EDGE_CANNY, 0, ID_CANNY_PARAMETERS};
 constexpr int kVector[] = {ID_VECTOR_INFORMATION, 0, ID_VECTORISE, ID_ONE_TOUCH, ID_ONE_TOUCH_OPTION,

@@ -79,6 +79,7 @@ enum CommandId : int {
     ID_REDUCTION_OPTION = 32829,
     ID_REDRAW = 32833,
     ID_VECTOR_OUTPUT_OPTION = 32834,
+    ID_LINE_QUALITY_REPORT = 32835,
 };
 
 /// One command's texts and keys.

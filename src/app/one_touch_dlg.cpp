@@ -1,18 +1,36 @@
 // The One-Touch option dialog.
 #include "app/one_touch_dlg.h"
 
+#include "app/topology_box.h"
+#include "settings/app_settings.h"
+
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
-namespace orvane::app {
+#include <algorithm>
 
-COneTouchDlg::COneTouchDlg(std::int16_t method, std::int32_t retainOriginal, QWidget* parent)
-    : QDialog(parent), m_nOneTouchMethod(method), m_bRetainOriginal(retainOriginal)
+namespace orvane::app {
+namespace {
+
+/// The speck size shown when automatic sizing is switched off and there
+/// is no size of the user's own yet: the smallest the automatic sizing gives.
+constexpr int kManualSpeckSize = 2;
+
+} // namespace
+
+COneTouchDlg::COneTouchDlg(const AppSettings& settings, QWidget* parent)
+    : QDialog(parent), m_nOneTouchMethod(settings.m_nOneTouchMethod), m_bRetainOriginal(settings.m_bRetainOriginal),
+      m_nTopology(settings.m_nTopology), m_nDespeckleSize(settings.m_nDespeckleSize),
+      m_dCleanTolerance(settings.m_dCleanTolerance)
 {
     setWindowTitle(QStringLiteral("One-Touch Vectorisation Option"));
     auto* extraction = new QGroupBox(QStringLiteral("Extraction Method"), this);
@@ -28,6 +46,7 @@ COneTouchDlg::COneTouchDlg(std::int16_t method, std::int32_t retainOriginal, QWi
     extractionLayout->addWidget(m_methods[1]);
     extractionLayout->addWidget(new QLabel(QStringLiteral("Edge Detection (Boundary/Outline):"), extraction));
     extractionLayout->addWidget(m_methods[2]);
+    const std::int16_t method = settings.m_nOneTouchMethod;
     if (method >= 0 && method <= 2)
         m_methods[method]->setChecked(true);
 
@@ -37,7 +56,38 @@ COneTouchDlg::COneTouchDlg(std::int16_t method, std::int32_t retainOriginal, QWi
     m_processed = new QRadioButton(QStringLiteral("Use Processed Image"), display);
     displayLayout->addWidget(m_retain);
     displayLayout->addWidget(m_processed);
-    (retainOriginal == 1 ? m_retain : m_processed)->setChecked(true);
+    (settings.m_bRetainOriginal == 1 ? m_retain : m_processed)->setChecked(true);
+
+    // Clean tracing: the topology, the specks dropped before thinning and
+    // how far the cleaned line may move from its centre pixels.
+    m_topology = new CTopologyBox(settings.m_nTopology, this);
+    m_automaticSpeck = new QCheckBox(QStringLiteral("Size specks &automatically from the strokes"), m_topology);
+    m_automaticSpeck->setChecked(settings.m_nDespeckleSize < 0);
+    m_speckSize = new QSpinBox(m_topology);
+    m_speckSize->setRange(0, 1000);
+    m_speckSize->setSuffix(QStringLiteral(" px"));
+    m_speckSize->setSpecialValueText(QStringLiteral("Keep every speck"));
+    m_speckSize->setValue(settings.m_nDespeckleSize < 0 ? kManualSpeckSize : settings.m_nDespeckleSize);
+    m_speckSize->setToolTip(QStringLiteral("Patches of ink that fit in a square this wide are dropped before "
+                                           "thinning; 0 keeps every speck"));
+    m_cleanTolerance = new QDoubleSpinBox(m_topology);
+    m_cleanTolerance->setRange(0.1, 5.0);
+    m_cleanTolerance->setDecimals(2);
+    m_cleanTolerance->setSingleStep(0.1);
+    m_cleanTolerance->setSuffix(QStringLiteral(" px"));
+    m_cleanTolerance->setValue(std::clamp(settings.m_dCleanTolerance, 0.1, 5.0));
+    m_cleanTolerance->setToolTip(QStringLiteral("How far smoothing and reduction may move a clean line from the "
+                                                "centre pixels it was traced from"));
+    auto* cleanForm = new QFormLayout;
+    cleanForm->addRow(m_automaticSpeck);
+    cleanForm->addRow(QStringLiteral("Drop specks up &to:"), m_speckSize);
+    cleanForm->addRow(QStringLiteral("Clean line may &move up to:"), m_cleanTolerance);
+    static_cast<QVBoxLayout*>(m_topology->layout())->addLayout(cleanForm);
+
+    connect(m_topology, &CTopologyBox::topologyChanged, this, &COneTouchDlg::updateEnabled);
+    connect(m_automaticSpeck, &QCheckBox::toggled, this, &COneTouchDlg::updateEnabled);
+    connect(methods, &QButtonGroup::idToggled, this, &COneTouchDlg::updateEnabled);
+    updateEnabled();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &COneTouchDlg::accept);
@@ -45,7 +95,18 @@ COneTouchDlg::COneTouchDlg(std::int16_t method, std::int32_t retainOriginal, QWi
     auto* layout = new QGridLayout(this);
     layout->addWidget(extraction, 0, 0);
     layout->addWidget(display, 1, 0);
-    layout->addWidget(buttons, 0, 1, 2, 1, Qt::AlignTop);
+    layout->addWidget(m_topology, 2, 0);
+    layout->addWidget(buttons, 0, 1, 3, 1, Qt::AlignTop);
+}
+
+void COneTouchDlg::updateEnabled()
+{
+    const bool clean = m_topology->topology() == kTopologyClean;
+    // Specks are dropped before thinning; edge detection keeps them all.
+    const bool specks = clean && !m_methods[kOneTouchCanny]->isChecked();
+    m_automaticSpeck->setEnabled(specks);
+    m_speckSize->setEnabled(specks && !m_automaticSpeck->isChecked());
+    m_cleanTolerance->setEnabled(clean);
 }
 
 void COneTouchDlg::accept()
@@ -56,7 +117,19 @@ void COneTouchDlg::accept()
             break;
         }
     m_bRetainOriginal = m_retain->isChecked() ? 1 : 0;
+    m_nTopology = m_topology->topology();
+    m_nDespeckleSize = m_automaticSpeck->isChecked() ? -1 : m_speckSize->value();
+    m_dCleanTolerance = m_cleanTolerance->value();
     QDialog::accept();
+}
+
+void COneTouchDlg::Apply(AppSettings& settings) const
+{
+    settings.m_nOneTouchMethod = m_nOneTouchMethod;
+    settings.m_bRetainOriginal = m_bRetainOriginal;
+    settings.m_nTopology = m_nTopology;
+    settings.m_nDespeckleSize = m_nDespeckleSize;
+    settings.m_dCleanTolerance = m_dCleanTolerance;
 }
 
 } // namespace orvane::app

@@ -2,10 +2,12 @@
 #include "app/polyline_reduction_dlg.h"
 
 #include "app/dialog_fields.h"
+#include "app/topology_box.h"
 #include "settings/app_settings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,6 +15,8 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace orvane::app {
 
@@ -30,16 +34,38 @@ CPolylineReductionDlg::CPolylineReductionDlg(const AppSettings& settings, std::i
     m_tolerance->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
     m_tolerance->setFixedWidth(70);
     m_tolerance->setAccessibleName(QStringLiteral("Tolerance in tenths of pixel widths"));
-    auto* toleranceText = new QLabel(QStringLiteral("Tolerance - Maximum Pixel Displacement (in tenths of pixel widths)"), this);
-    toleranceText->setWordWrap(true);
-    toleranceText->setBuddy(m_tolerance);
+    m_toleranceText = new QLabel(QStringLiteral("Tolerance - Maximum Pixel Displacement (in tenths of pixel widths)"), this);
+    m_toleranceText->setWordWrap(true);
+    m_toleranceText->setBuddy(m_tolerance);
 
     auto* method = new QGroupBox(QStringLiteral("Smoothing and Reduction to Chords"), this);
     auto* methodLayout = new QGridLayout(method);
     methodLayout->addWidget(m_smooth, 0, 0, 1, 2);
     methodLayout->addWidget(m_reduce, 1, 0, 1, 2);
     methodLayout->addWidget(m_tolerance, 2, 0, Qt::AlignTop);
-    methodLayout->addWidget(toleranceText, 2, 1);
+    methodLayout->addWidget(m_toleranceText, 2, 1);
+
+    // Clean lines are smoothed and reduced by a tolerance of their own,
+    // measured from the centre pixels they were traced from.
+    m_topology = new CTopologyBox(settings.m_nTopology, this);
+    m_cleanTolerance = new QDoubleSpinBox(m_topology);
+    m_cleanTolerance->setRange(0.1, 5.0);
+    m_cleanTolerance->setDecimals(2);
+    m_cleanTolerance->setSingleStep(0.1);
+    m_cleanTolerance->setSuffix(QStringLiteral(" px"));
+    m_cleanTolerance->setValue(std::clamp(settings.m_dCleanTolerance, 0.1, 5.0));
+    auto* cleanForm = new QFormLayout;
+    cleanForm->addRow(QStringLiteral("Clean line may &move up to:"), m_cleanTolerance);
+    auto* note = new QLabel(QStringLiteral("Split lines are reduced within the tolerance above. Clean lines "
+                                           "use this tolerance instead: no point of a clean line moves "
+                                           "further than this from the centre pixels it was traced from."),
+                            m_topology);
+    note->setWordWrap(true);
+    auto* topologyLayout = static_cast<QVBoxLayout*>(m_topology->layout());
+    topologyLayout->addLayout(cleanForm);
+    topologyLayout->addWidget(note);
+    connect(m_topology, &CTopologyBox::topologyChanged, this, &CPolylineReductionDlg::updateEnabled);
+    updateEnabled();
 
     m_total = new QLineEdit(QString::number(totalLines), this);
     m_saved = new QLineEdit(QString::number(linesSaved), this);
@@ -60,11 +86,24 @@ CPolylineReductionDlg::CPolylineReductionDlg(const AppSettings& settings, std::i
     auto* layout = new QGridLayout(this);
     layout->addWidget(method, 0, 0);
     layout->addWidget(buttons, 0, 1, Qt::AlignTop);
-    layout->addWidget(statistics, 1, 0, 1, 2);
+    layout->addWidget(m_topology, 1, 0);
+    layout->addWidget(statistics, 2, 0, 1, 2);
+}
+
+void CPolylineReductionDlg::updateEnabled()
+{
+    const bool clean = m_topology->topology() == kTopologyClean;
+    m_tolerance->setEnabled(!clean);
+    m_toleranceText->setEnabled(!clean);
+    m_cleanTolerance->setEnabled(clean);
 }
 
 void CPolylineReductionDlg::accept()
 {
+    if (m_topology->topology() == kTopologyClean) {
+        QDialog::accept(); // the split tolerance, greyed out, stays as it was
+        return;
+    }
     const std::optional<long long> tolerance = ReadIntField(m_tolerance, 1, 100);
     if (!tolerance)
         return;
@@ -76,7 +115,10 @@ void CPolylineReductionDlg::Apply(AppSettings& settings) const
 {
     settings.m_bSmoothWhileVectorising = m_smooth->isChecked() ? 1 : 0;
     settings.m_bReduceWhileVectorising = m_reduce->isChecked() ? 1 : 0;
-    settings.m_dReduceTolerance = m_nTolerance * 0.1;
+    settings.m_nTopology = m_topology->topology();
+    settings.m_dCleanTolerance = m_cleanTolerance->value();
+    if (settings.m_nTopology == kTopologySplit)
+        settings.m_dReduceTolerance = m_nTolerance * 0.1;
 }
 
 } // namespace orvane::app

@@ -3,6 +3,7 @@
 
 #include "app/about_dlg.h"
 #include "app/canny_param_dlg.h"
+#include "app/line_report_dlg.h"
 #include "app/one_touch_dlg.h"
 #include "app/polyline_reduction_dlg.h"
 #include "app/straight_option_dlg.h"
@@ -194,6 +195,15 @@ bool CVaroApp::OnCmdMsg(int id, CmdUI* ui)
     case ID_HELP_INDEX: return run([this] { OnHelp(); });
     case ID_HELP_HOMEPAGE: return run([this] { OnHomepage(); });
     case ID_HELP_NEWSGROUP: return run([this] { OnNewsGroup(); });
+    case ID_LINE_QUALITY_REPORT:
+        // The report is read when the dialog opens: not while a trace runs
+        // on the image it would show.
+        if (ui)
+            ui->enabled = !m_pMainWnd || !m_pMainWnd->GetActiveDocument() ||
+                          !m_pMainWnd->GetActiveDocument()->IsBusy();
+        else
+            OnLineQualityReport();
+        return true;
     case ID_DATA_WINDOW:
         if (ui)
             ui->enabled = m_pMainWnd && m_pMainWnd->GetActiveDocument();
@@ -328,11 +338,9 @@ void CVaroApp::OnOptionDialog(int id)
         return;
     }
     case ID_ONE_TOUCH_OPTION: {
-        COneTouchDlg dialog(s.m_nOneTouchMethod, s.m_bRetainOriginal, m_pMainWnd);
-        if (RunModal(dialog) != QDialog::Accepted)
-            return;
-        s.m_nOneTouchMethod = dialog.m_nOneTouchMethod;
-        s.m_bRetainOriginal = dialog.m_bRetainOriginal;
+        COneTouchDlg dialog(s, m_pMainWnd);
+        if (RunModal(dialog) == QDialog::Accepted)
+            dialog.Apply(s);
         return;
     }
     case ID_REDUCTION_OPTION: {
@@ -381,6 +389,16 @@ void CVaroApp::OnDataWindow()
         return;
     }
     OpenUrl(QUrl::fromLocalFile(report));
+}
+
+void CVaroApp::OnLineQualityReport()
+{
+    CVaroDoc* doc = m_pMainWnd ? m_pMainWnd->GetActiveDocument() : nullptr;
+    if (doc && doc->RefuseIfBusy())
+        return;
+    CLineReportDlg dialog(doc ? doc->traceReport() : nullptr, doc ? doc->GetPathName() : QString(),
+                          doc && doc->LinesChangedSinceTrace(), m_pMainWnd);
+    RunModal(dialog);
 }
 
 // --- Recent files -----------------------------------------------------------------------

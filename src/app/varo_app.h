@@ -94,6 +94,9 @@ public:
     void OnNewsGroup();
     /// Data Window: the active image's line report in the user's editor.
     void OnDataWindow();
+    /// Line Quality Report: the report of the active image's last trace,
+    /// and any report saved earlier.
+    void OnLineQualityReport();
     /// The folder of the help pages.
     QString HelpFolder() const;
 

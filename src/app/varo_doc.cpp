@@ -44,6 +44,27 @@ bool isBmpPath(const QString& path) { return QFileInfo(path).suffix().compare(QS
 
 std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
 
+/// A 64-bit FNV-1a hash of every line's id and vertices, in store order:
+/// equal stores give equal fingerprints, and any edit almost surely another.
+std::uint64_t fingerprint(const CLineStore& store)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i)
+            hash = (hash ^ bytes[i]) * 1099511628211ull;
+    };
+    for (const auto& line : store.lines()) {
+        const std::int32_t head[2] = {line->m_nId, std::int32_t(line->m_nodes.size())};
+        mix(head, sizeof head);
+        for (const VectorNode& node : line->m_nodes) {
+            mix(&node.m_dX, sizeof node.m_dX);
+            mix(&node.m_dY, sizeof node.m_dY);
+        }
+    }
+    return hash;
+}
+
 } // namespace
 
 CVaroDoc::CVaroDoc(CVaroApp& app) : QObject(&app), m_app(app) {}
@@ -276,6 +297,13 @@ void CVaroDoc::afterUndoOrRedo(const UndoHistory::Touched& touched)
     UpdateAllViews();
     refreshTitles();
 }
+
+void CVaroDoc::SetTraceReport(std::vector<LineQuality> rows, const QString& command, std::int16_t topology)
+{
+    m_report = TraceReport{std::move(rows), command, topology, fingerprint(m_doc.m_lines)};
+}
+
+bool CVaroDoc::LinesChangedSinceTrace() const { return m_report && m_report->lines != fingerprint(m_doc.m_lines); }
 
 void CVaroDoc::OnDocumentChanged()
 {

@@ -6,17 +6,30 @@
 #include "app/cmd_ui.h"
 #include "document/document.h"
 #include "document/undo_history.h"
+#include "vector/line_quality.h"
 #include "view/image_raster.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 namespace orvane::app {
 
 class CChildFrame;
 class CVaroApp;
 class CVaroView;
+
+/// The line quality report of a trace, with what made it.
+struct TraceReport {
+    std::vector<LineQuality> rows;
+    QString command;           ///< the command that traced, as its undo step is named
+    std::int16_t topology = 0; ///< kTopologySplit or kTopologyClean
+    std::uint64_t lines = 0;   ///< fingerprint of the lines the trace left
+};
 
 class CVaroDoc : public QObject, public CommandTarget {
     Q_OBJECT
@@ -68,6 +81,18 @@ public:
     /// the selected ids would name other lines.
     void ClearSelections();
 
+    // --- Line quality ---------------------------------------------------------
+
+    /// Keeps the report of a trace that has just replaced the lines,
+    /// instead of any earlier one.
+    void SetTraceReport(std::vector<LineQuality> rows, const QString& command, std::int16_t topology);
+    /// The report of the last trace in this document; null before any.
+    const TraceReport* traceReport() const { return m_report ? &*m_report : nullptr; }
+    /// True when the lines differ from those the last trace left: edited,
+    /// undone, or read from a file since. Undoing the edits (or redoing the
+    /// trace) makes the report current again.
+    bool LinesChangedSinceTrace() const;
+
     // --- Closing ------------------------------------------------------------
 
     /// Asks about unsaved image changes and lines; false when the user
@@ -109,6 +134,7 @@ private:
     ImageRaster m_raster;
     UndoHistory m_history;
     QList<CVaroView*> m_views;
+    std::optional<TraceReport> m_report;
 };
 
 } // namespace orvane::app

@@ -13,6 +13,8 @@
 #include "app/view_painter.h"
 #include "commands/processing_commands.h"
 #include "document/document.h"
+#include "settings/app_settings.h"
+#include "vector/line_quality.h"
 #include "vector/edit_commands.h"
 
 #include <QGuiApplication>
@@ -143,20 +145,8 @@ bool CVaroView::OnCmdMsg(int id, CmdUI* ui)
                 return EdgeDetectCommand(doc.m_image, port, CVaroApp::instance()->m_settings);
             }, false);
         });
-    case ID_VECTORISE:
-        return command([this] {
-            runCommand(QStringLiteral("Vectorisation"), kSnapshotLines, [](Document& doc, DesktopPort& port) {
-                return VectoriseCommand(doc.m_image, doc.m_lines, port, CVaroApp::instance()->m_settings);
-            }, true);
-        });
-    case ID_ONE_TOUCH:
-        return command([this] {
-            runCommand(QStringLiteral("One-Touch Vectorisation"), kSnapshotImage | kSnapshotLines,
-                       [](Document& doc, DesktopPort& port) {
-                           return OneTouchCommand(doc.m_image, doc.m_lines, port, CVaroApp::instance()->m_settings);
-                       },
-                       true);
-        });
+    case ID_VECTORISE: return command([this] { runTrace(false); });
+    case ID_ONE_TOUCH: return command([this] { runTrace(true); });
     case ID_SELECT_ALL:
         return command([this] {
             runEdit({}, false, [](DesktopPort& port, CLineStore& store, ViewState& view) {
@@ -219,11 +209,30 @@ bool CVaroView::OnCmdMsg(int id, CmdUI* ui)
     }
 }
 
-void CVaroView::runCommand(const QString& name, unsigned parts, const Command& command, bool undoFailure)
+void CVaroView::runTrace(bool oneTouch)
+{
+    CVaroDoc* doc = m_doc;
+    const QString name = oneTouch ? QStringLiteral("One-Touch Vectorisation") : QStringLiteral("Vectorisation");
+    const std::int16_t topology = CVaroApp::instance()->m_settings.m_nTopology;
+    std::vector<LineQuality> rows;
+    const bool kept = runCommand(
+        name, oneTouch ? kSnapshotImage | kSnapshotLines : kSnapshotLines,
+        [oneTouch, &rows](Document& core, DesktopPort& port) {
+            const AppSettings& settings = CVaroApp::instance()->m_settings;
+            return oneTouch ? OneTouchCommand(core.m_image, core.m_lines, port, settings, &rows)
+                            : VectoriseCommand(core.m_image, core.m_lines, port, settings, &rows);
+        },
+        true);
+    // A failed or cancelled trace put the lines back: so does the report.
+    if (kept && doc)
+        doc->SetTraceReport(std::move(rows), name, topology);
+}
+
+bool CVaroView::runCommand(const QString& name, unsigned parts, const Command& command, bool undoFailure)
 {
     CVaroDoc* doc = m_doc;
     if (!doc || doc->RefuseIfBusy())
-        return;
+        return false;
     Document& core = doc->core();
     DesktopPort port(*CVaroApp::instance());
     DocumentSnapshot before = core.TakeSnapshot(parts);
@@ -234,7 +243,7 @@ void CVaroView::runCommand(const QString& name, unsigned parts, const Command& c
                            "There is not enough memory to keep a copy of the image for Undo.\n"
                            "Run %s without Undo (earlier changes can no longer be undone either)?",
                            name.toStdString().c_str()) != MessageAnswer::Yes)
-            return;
+            return false;
         doc->history().Clear();
         undoFailure = false;
     }
@@ -255,11 +264,11 @@ void CVaroView::runCommand(const QString& name, unsigned parts, const Command& c
         core.SwapSnapshot(before);
         m_state.m_selection = selection;
         doc->OnDocumentChanged();
-        return;
+        return false;
     }
     if (!changed) {
         m_state.m_selection = selection;
-        return;
+        return outcome.succeeded;
     }
     if (outcome.imageChanged && outcome.succeeded)
         doc->UpdateHistogram();
@@ -268,6 +277,7 @@ void CVaroView::runCommand(const QString& name, unsigned parts, const Command& c
     if (before.complete)
         doc->RecordChange(name, std::move(before));
     doc->OnDocumentChanged();
+    return outcome.succeeded;
 }
 
 void CVaroView::runEdit(const QString& name, bool changesLines, const Edit& edit)

@@ -98,7 +98,11 @@ private:
     /// Runs a processing command on the document: refused while another
     /// runs, undoable once it changed something, and with "put back as it
     /// was" for a run that failed or was cancelled half way when asked.
-    void runCommand(const QString& name, unsigned parts, const Command& command, bool undoFailure);
+    /// True when the command succeeded and its result stands.
+    bool runCommand(const QString& name, unsigned parts, const Command& command, bool undoFailure);
+    /// Vectorise (or One-Touch) through runCommand; a trace that stands
+    /// leaves its line quality report with the document.
+    void runTrace(bool oneTouch);
     /// Runs a selection or editing command and repaints what it says; a
     /// command that `changesLines` is undoable.
     void runEdit(const QString& name, bool changesLines, const Edit& edit);

@@ -10,16 +10,19 @@
 #include "app/show_filter_dlg.h"
 #include "app/straight_option_dlg.h"
 #include "app/threshold_dlg.h"
+#include "app/topology_box.h"
 #include "app/varo_doc.h"
 #include "app/varo_view.h"
 #include "app_test_support.h"
 #include "document/document.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 
 namespace orvane::app::test {
@@ -199,6 +202,120 @@ private slots:
         });
         run.frame()->OnCommand(ID_ONE_TOUCH_OPTION);
         QCOMPARE(run.app().m_settings.m_nOneTouchMethod, std::int16_t(2));
+    }
+
+    void oneTouchOptionsChooseCleanLinesAndTheirSpecks()
+    {
+        AppHarness run;
+        run.dialogs << on<COneTouchDlg>([](COneTouchDlg& d) {
+            // Split lines by default: the clean settings are greyed out.
+            QVERIFY(d.topologyBox()->splitButton()->isChecked());
+            QVERIFY(!d.automaticSpeckBox()->isEnabled());
+            QVERIFY(!d.speckSizeBox()->isEnabled());
+            QVERIFY(!d.cleanToleranceBox()->isEnabled());
+            QVERIFY(d.automaticSpeckBox()->isChecked());
+            QCOMPARE(d.cleanToleranceBox()->value(), 0.5);
+
+            d.topologyBox()->cleanButton()->setChecked(true);
+            QVERIFY(d.automaticSpeckBox()->isEnabled());
+            QVERIFY(!d.speckSizeBox()->isEnabled()); // sized automatically
+            QVERIFY(d.cleanToleranceBox()->isEnabled());
+            d.automaticSpeckBox()->setChecked(false);
+            QVERIFY(d.speckSizeBox()->isEnabled());
+            // Edge detection drops no specks.
+            d.methodButton(2)->setChecked(true);
+            QVERIFY(!d.automaticSpeckBox()->isEnabled() && !d.speckSizeBox()->isEnabled());
+            QVERIFY(d.cleanToleranceBox()->isEnabled());
+            d.methodButton(0)->setChecked(true);
+            QVERIFY(d.speckSizeBox()->isEnabled());
+
+            d.speckSizeBox()->setValue(4);
+            d.cleanToleranceBox()->setValue(9); // beyond the range: 5 px at most
+            d.accept();
+        });
+        run.frame()->OnCommand(ID_ONE_TOUCH_OPTION);
+        const AppSettings& s = run.app().m_settings;
+        QCOMPARE(s.m_nTopology, std::int16_t(kTopologyClean));
+        QCOMPARE(s.m_nDespeckleSize, 4);
+        QCOMPARE(s.m_dCleanTolerance, 5.0);
+        QCOMPARE(s.m_nOneTouchMethod, std::int16_t(0));
+
+        // The dialog shows what was chosen; 0 keeps every speck, and Cancel
+        // changes nothing.
+        run.dialogs << on<COneTouchDlg>([](COneTouchDlg& d) {
+            QVERIFY(d.topologyBox()->cleanButton()->isChecked());
+            QVERIFY(!d.automaticSpeckBox()->isChecked());
+            QCOMPARE(d.speckSizeBox()->value(), 4);
+            QCOMPARE(d.cleanToleranceBox()->value(), 5.0);
+            d.speckSizeBox()->setValue(0);
+            QCOMPARE(d.speckSizeBox()->text(), QStringLiteral("Keep every speck"));
+            d.reject();
+        });
+        run.frame()->OnCommand(ID_ONE_TOUCH_OPTION);
+        QCOMPARE(s.m_nDespeckleSize, 4);
+        run.dialogs << on<COneTouchDlg>([](COneTouchDlg& d) {
+            d.speckSizeBox()->setValue(0);
+            d.cleanToleranceBox()->setValue(0.05); // 0.1 px at least
+            d.accept();
+        });
+        run.frame()->OnCommand(ID_ONE_TOUCH_OPTION);
+        QCOMPARE(s.m_nDespeckleSize, 0);
+        QCOMPARE(s.m_dCleanTolerance, 0.1);
+        run.dialogs << on<COneTouchDlg>([](COneTouchDlg& d) {
+            d.automaticSpeckBox()->setChecked(true);
+            d.topologyBox()->splitButton()->setChecked(true);
+            QVERIFY(!d.automaticSpeckBox()->isEnabled());
+            d.accept();
+        });
+        run.frame()->OnCommand(ID_ONE_TOUCH_OPTION);
+        QCOMPARE(s.m_nTopology, std::int16_t(kTopologySplit));
+        QCOMPARE(s.m_nDespeckleSize, -1);
+    }
+
+    void polylineReductionUsesTheToleranceOfTheChosenTopology()
+    {
+        AppHarness run;
+        run.dialogs << on<CPolylineReductionDlg>([](CPolylineReductionDlg& d) {
+            QVERIFY(d.topologyBox()->splitButton()->isChecked());
+            QVERIFY(d.toleranceEdit()->isEnabled());
+            QVERIFY(!d.cleanToleranceBox()->isEnabled());
+            d.topologyBox()->cleanButton()->setChecked(true);
+            QVERIFY(!d.toleranceEdit()->isEnabled());
+            QVERIFY(d.cleanToleranceBox()->isEnabled());
+            // The split tolerance is not used for clean lines: not checked either.
+            d.toleranceEdit()->setText(QStringLiteral("0"));
+            d.cleanToleranceBox()->setValue(1.5);
+            d.accept();
+        });
+        run.frame()->OnCommand(ID_REDUCTION_OPTION);
+        const AppSettings& s = run.app().m_settings;
+        QVERIFY(run.messages.isEmpty());
+        QCOMPARE(s.m_nTopology, std::int16_t(kTopologyClean));
+        QCOMPARE(s.m_dCleanTolerance, 1.5);
+        QCOMPARE(s.m_dReduceTolerance, 1.2);
+
+        // One setting behind both dialogs.
+        run.dialogs << on<COneTouchDlg>([](COneTouchDlg& d) {
+            QVERIFY(d.topologyBox()->cleanButton()->isChecked());
+            QCOMPARE(d.cleanToleranceBox()->value(), 1.5);
+            d.reject();
+        });
+        run.frame()->OnCommand(ID_ONE_TOUCH_OPTION);
+
+        run.dialogs << on<CPolylineReductionDlg>([](CPolylineReductionDlg& d) {
+            QVERIFY(d.topologyBox()->cleanButton()->isChecked());
+            d.topologyBox()->splitButton()->setChecked(true);
+            d.toleranceEdit()->setText(QStringLiteral("0"));
+            d.accept();
+            QCOMPARE(d.result(), int(QDialog::Rejected)); // split lines need 1 to 100
+            d.toleranceEdit()->setText(QStringLiteral("7"));
+            d.accept();
+        });
+        run.frame()->OnCommand(ID_REDUCTION_OPTION);
+        QCOMPARE(run.messages.size(), 1);
+        QCOMPARE(s.m_nTopology, std::int16_t(kTopologySplit));
+        QCOMPARE(s.m_dReduceTolerance, 0.7);
+        QCOMPARE(s.m_dCleanTolerance, 1.5);
     }
 
     void showLinesFilterAddsIdsAsTheyLeaveTheEdit()

@@ -56,7 +56,8 @@ private slots:
         QCOMPARE(menuTitles(bar), (QStringList{"&File", "&View", "&Help"}));
         QCOMPARE(itemTexts(menuTitled(bar, "&File")),
                  (QStringList{"&Open Image...\tCtrl+O", "-", "P&rint Setup...", "-", "Recent File", "-", "E&xit\tAlt+F4"}));
-        QCOMPARE(itemTexts(menuTitled(bar, "&View")), (QStringList{"&Toolbar", "&Status Bar", "&Histogram Window"}));
+        QCOMPARE(itemTexts(menuTitled(bar, "&View")),
+                 (QStringList{"&Toolbar", "&Status Bar", "&Histogram Window", "Line &Quality Report..."}));
         QCOMPARE(itemTexts(menuTitled(bar, "&Help")),
                  (QStringList{"Help", "Go to Orvane Homepage ", "Go to Orvane NewsGroup", "-", "&About Orvane..."}));
         QVERIFY(!run.frame()->action(ID_FILE_MRU_FILE1)->isEnabled());
@@ -80,7 +81,8 @@ private slots:
         QCOMPARE(itemTexts(menuTitled(bar, "&Edit")),
                  (QStringList{"&Undo\tCtrl-Z", "&Redo\tCtrl-Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
         QCOMPARE(itemTexts(menuTitled(bar, "&View")),
-                 (QStringList{"&Toolbar", "Status &Bar", "&Histogram Window", "-", "&Zoom In\tCtrl-D",
+                 (QStringList{"&Toolbar", "Status &Bar", "&Histogram Window", "Line &Quality Report...", "-",
+                              "&Zoom In\tCtrl-D",
                               "Zoom &Out\tCtrl-A", "Re&draw\tF2", "&Reset (1:1)\tCtrl-R", "-", "&Line End Nodes",
                               "Line &IDs", "&Show Image", "Show &Vector Lines", "-", "Show Lines Filter ...",
                               "&Filter Mode On"}));
