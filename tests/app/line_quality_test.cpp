@@ -24,8 +24,6 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include <algorithm>
-#include <cmath>
 
 namespace orvane::app::test {
 namespace {
@@ -148,11 +146,6 @@ private slots:
             QVERIFY(d.changedLabel()->isHidden());
             QCOMPARE(d.summaryLabel()->text(), CLineReportDlg::Summary(rows));
             QVERIFY(d.summaryLabel()->text().startsWith(QStringLiteral("%1 lines, 0 closed, ").arg(rows.size())));
-
-            d.table()->sortByColumn(2, Qt::DescendingOrder);
-            const QList<double> lengths = column(d.table(), 2);
-            QVERIFY(std::is_sorted(lengths.rbegin(), lengths.rend()));
-
             QVERIFY(d.OnSaveAs());
         });
         run.frame()->OnCommand(ID_LINE_QUALITY_REPORT);
@@ -168,12 +161,6 @@ private slots:
         QVERIFY2(ReadLineQualityReport(run.path("cross report.csv").toStdString(), read, why), why.c_str());
         QCOMPARE(read.size(), rows.size());
         QCOMPARE(LineQualityCsv(read), LineQualityCsv(rows));
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            QCOMPARE(read[i].id, rows[i].id);
-            QCOMPARE(read[i].vertices, rows[i].vertices);
-            QCOMPARE(read[i].freeEnds, rows[i].freeEnds);
-            QVERIFY(std::abs(read[i].length - rows[i].length) <= 0.005 + 1e-9);
-        }
     }
 
     void aSavedReportOpensWithoutAnImageAndABadOneSaysWhy()
