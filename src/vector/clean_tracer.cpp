@@ -161,7 +161,8 @@ private:
             const int a = ed.from, b = ed.to;
             if (node(a).kind != Kind::Junction || node(b).kind != Kind::Junction)
                 continue;
-            const double limit = std::max(2.0, std::min(widthAt(node(a)), widthAt(node(b))));
+            // Junctions three pixels apart or closer are one place at any width.
+            const double limit = std::max(4.0, std::min(widthAt(node(a)), widthAt(node(b))));
             if (double(ed.pixels.size()) >= limit && !crossingApart(int(e), limit))
                 continue;
             // The merged junction lies at the mean of all its pixels.
@@ -173,10 +174,16 @@ private:
                 sumY += p.y;
             }
             const std::int32_t pixels = keep.pixels + gone.pixels + std::int32_t(ed.pixels.size());
+            const Point at{sumX / pixels, sumY / pixels};
+            double spread = std::max(keep.spread + std::hypot(keep.x - at.x, keep.y - at.y),
+                                     gone.spread + std::hypot(gone.x - at.x, gone.y - at.y));
+            for (SkeletonPixel p : ed.pixels)
+                spread = std::max(spread, std::hypot(p.x - at.x, p.y - at.y));
             detach(int(e));
-            keep.x = sumX / pixels;
-            keep.y = sumY / pixels;
+            keep.x = at.x;
+            keep.y = at.y;
             keep.pixels = pixels;
+            keep.spread = spread;
             for (int moved : gone.edges) {
                 SkeletonGraph::Edge& m = edge(moved);
                 if (m.from == b)
@@ -194,19 +201,26 @@ private:
 
     /// Whether the junctions at the two ends of a longer edge are the two
     /// forks thinning makes of a shallow crossing: each has two other
-    /// branches, and seen from the edge's middle each branch at one end
-    /// goes straight on into a branch at the other.
+    /// branches that leave it onwards, away from the other fork (not
+    /// sideways, as the posts of an H leave its bar), and seen from the
+    /// edge's middle each branch at one end goes straight on into a branch
+    /// at the other.
     bool crossingApart(int e, double width)
     {
+        // Onwards: within 60 degrees of straight on; a post of an H is 90.
+        constexpr double kOnwards = 0.5;
         const SkeletonGraph::Edge& ed = edge(e);
         const double length = double(ed.pixels.size());
-        if (length >= 4.0 * width || degree(ed.from) != 3 || degree(ed.to) != 3)
+        if (length >= 20.0 * width || degree(ed.from) != 3 || degree(ed.to) != 3)
             return false;
+        const double limit = std::cos(m_options.joinAngle * kPi / 180.0);
+        const double reach = std::max(3.0, 1.5 * width);
         Point middle{(node(ed.from).x + node(ed.to).x) / 2, (node(ed.from).y + node(ed.to).y) / 2};
-        const double reach = length / 2 + std::max(3.0, 1.5 * width);
         Point at[2][2];
         for (int end = 0; end < 2; ++end) {
             const int n = end == 0 ? ed.from : ed.to;
+            const Point fork{node(n).x, node(n).y};
+            const Point inwards = branchDirection(fork, ed, end, reach);
             int found = 0;
             for (int other : node(n).edges) {
                 if (other == e || found == 2)
@@ -214,12 +228,14 @@ private:
                 const SkeletonGraph::Edge& branch = edge(other);
                 if (branch.from == branch.to)
                     return false;
-                at[end][found++] = branchDirection(middle, branch, branch.from == n ? 0 : 1, reach);
+                const int side = branch.from == n ? 0 : 1;
+                if (straightness(inwards, branchDirection(fork, branch, side, reach)) < kOnwards)
+                    return false;
+                at[end][found++] = branchDirection(middle, branch, side, length / 2 + reach);
             }
             if (found != 2)
                 return false;
         }
-        const double limit = std::cos(m_options.joinAngle * kPi / 180.0);
         auto pairs = [&](int i, int j) { return straightness(at[0][i], at[1][j]) >= limit; };
         return (pairs(0, 0) && pairs(1, 1)) || (pairs(0, 1) && pairs(1, 0));
     }
@@ -299,7 +315,7 @@ public:
                 continue;
             ports.clear();
             directions.clear();
-            const double reach = std::max(3.0, 1.5 * m_cleaner.widthAt(junction));
+            const double reach = std::max(3.0, 1.5 * m_cleaner.widthAt(junction)) + junction.spread;
             for (std::size_t i = 0; i < junction.edges.size(); ++i) {
                 const int e = junction.edges[i];
                 const SkeletonGraph::Edge& ed = m_g.edges[std::size_t(e)];

@@ -30,6 +30,9 @@ public:
         NodeKind kind = NodeKind::End;
         double x = 0, y = 0;     ///< a junction's mean pixel; an end's or dot's pixel
         std::int32_t pixels = 1; ///< pixels of a junction
+        /// How far from its point the pixels of a junction lie that later
+        /// joined it (the forks of a crossing thinning pulled apart).
+        double spread = 0;
         std::vector<int> edges;  ///< incident edges (a loop edge appears twice)
         bool alive = true;
     };
