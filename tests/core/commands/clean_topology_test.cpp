@@ -91,7 +91,7 @@ class CleanTopology : public ::testing::TestWithParam<int> {};
 
 TEST_P(CleanTopology, CrossingsGiveOneLinePerStroke)
 {
-    for (double angle : {90.0, 60.0, 35.0}) {
+    for (double angle : {90.0, 60.0, 35.0, 20.0, 12.0}) {
         SCOPED_TRACE(angle);
         CBitmapImage image = blank(120, 120);
         const double r = 45, a = angle * kPi / 180;
@@ -133,6 +133,20 @@ TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
         EXPECT_TRUE(touches);
         EXPECT_TRUE(distance(stem.front(), at(60, 85)) <= 2.0 || distance(stem.back(), at(60, 85)) <= 2.0);
         expectWithinTolerance(t);
+    }
+    {
+        // An H: the bar ends on each post; the posts are not a crossing.
+        SCOPED_TRACE("H");
+        CBitmapImage image = blank(100, 100);
+        test::DrawStroke(image, 40, 15, 40, 85, 4);
+        test::DrawStroke(image, 56, 15, 56, 85, 4);
+        test::DrawStroke(image, 40, 50, 56, 50, 4);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_EQ(t.lines.size(), 3u);
+        int posts = 0;
+        for (const Points& line : t.lines)
+            posts += spans(line, at(40, 15), at(40, 85), 2.0) || spans(line, at(56, 15), at(56, 85), 2.0);
+        EXPECT_EQ(posts, 2);
     }
     {
         SCOPED_TRACE("Y");
