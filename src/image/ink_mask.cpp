@@ -2,9 +2,11 @@
 #include "image/ink_mask.h"
 
 #include "image/bitmap_image.h"
+#include "image/row_halves.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <new>
@@ -40,22 +42,39 @@ InkMask InkMask::FromImage(const CBitmapImage& image)
     const RGBQUAD* table = image.GetColorTable();
     for (std::uint32_t i = 0; table && i < image.GetColorTableSize() && i < 256; ++i)
         inkIndex[i] = isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
-    std::vector<std::uint8_t> indices(image.GetBitCount() == 24 ? 0 : std::size_t(width));
     // Each word is built in a register, 64 pixels at a time, without a
-    // branch per pixel.
-    std::vector<std::uint8_t> ink(std::size_t(mask.m_words) * 64, 0);
-    for (int y = 0; y < height; ++y) {
-        if (image.GetBitCount() == 24) {
-            const std::uint8_t* bgr = image.GetRow(y + 1);
-            for (int x = 0; x < width; ++x, bgr += 3)
-                ink[std::size_t(x)] = std::min(std::min(bgr[0], bgr[1]), bgr[2]) < kInkLimit;
-        } else {
+    // branch per pixel; the two halves of the rows on two cores.
+    const bool colour = image.GetBitCount() == 24;
+    std::atomic<bool> outOfMemory{false};
+    ForEachRowInTwoHalves(0, height - 1, [&](int y) {
+        std::uint64_t* row = mask.m_bits.data() + std::size_t(y) * mask.m_words;
+        std::vector<std::uint8_t> indices;
+        if (!colour) {
+            try {
+                indices.resize(std::size_t(width));
+            } catch (const std::bad_alloc&) {
+                outOfMemory = true;
+                return;
+            }
             image.GetRowIndices(y + 1, indices.data());
-            for (int x = 0; x < width; ++x)
-                ink[std::size_t(x)] = inkIndex[indices[std::size_t(x)]];
         }
-        mask.packRow(y, ink.data());
-    }
+        const std::uint8_t* bgr = colour ? image.GetRow(y + 1) : nullptr;
+        for (int w = 0; w < mask.m_words; ++w) {
+            const int first = w * 64, count = std::min(64, width - first);
+            std::uint64_t word = 0;
+            if (colour) {
+                const std::uint8_t* p = bgr + 3 * std::size_t(first);
+                for (int i = 0; i < count; ++i, p += 3)
+                    word |= std::uint64_t(std::min(std::min(p[0], p[1]), p[2]) < kInkLimit) << i;
+            } else {
+                for (int i = 0; i < count; ++i)
+                    word |= std::uint64_t(inkIndex[indices[std::size_t(first + i)]]) << i;
+            }
+            row[w] = word;
+        }
+    });
+    if (outOfMemory)
+        return InkMask();
     return mask;
 }
 

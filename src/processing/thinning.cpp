@@ -10,7 +10,7 @@
 #include "image/pixel_grid.h"
 #include "processing/black_white_writer.h"
 #include "processing/operation_progress.h"
-#include "processing/row_halves.h"
+#include "image/row_halves.h"
 #include "processing/stentiford.h"
 #include "processing/zhang_suen.h"
 
