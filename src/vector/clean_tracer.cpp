@@ -323,7 +323,7 @@ public:
                 const bool second = ed.from == ed.to && std::count(junction.edges.begin(), junction.edges.begin() + long(i), e) > 0;
                 const int side = (ed.from == int(n) && !second) ? 0 : 1;
                 ports.push_back(2 * e + side);
-                directions.push_back(branchDirection({junction.x, junction.y}, ed, side, reach));
+                directions.push_back(farDirection(int(n), e, side, reach));
             }
             pairs.clear();
             for (std::size_t i = 0; i < ports.size(); ++i)
@@ -377,6 +377,65 @@ public:
     }
 
 private:
+    /// The unit direction from junction n along edge e (leaving by `side`)
+    /// to the point `reach` away along the line. An edge that ends sooner
+    /// at another junction is followed on through it by the branch that
+    /// goes most nearly straight on (a few junctions at most), so that a
+    /// short piece between two junctions does not decide the direction
+    /// from its few pixels alone.
+    Point farDirection(int n, int e, int side, double reach) const
+    {
+        const Point from{m_g.nodes[std::size_t(n)].x, m_g.nodes[std::size_t(n)].y};
+        Point towards = from;
+        int node = n;
+        for (int hop = 0; hop < 4; ++hop) {
+            const SkeletonGraph::Edge& ed = m_g.edges[std::size_t(e)];
+            const std::size_t count = ed.pixels.size();
+            for (std::size_t k = 0; k < count; ++k) {
+                const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
+                towards = {double(p.x), double(p.y)};
+                if (std::hypot(towards.x - from.x, towards.y - from.y) >= reach)
+                    return unit(from, towards);
+            }
+            const int next = side == 0 ? ed.to : ed.from;
+            const SkeletonGraph::Node& there = m_g.nodes[std::size_t(next)];
+            if (next == node || there.kind != Kind::Junction)
+                break;
+            towards = {there.x, there.y};
+            if (std::hypot(towards.x - from.x, towards.y - from.y) >= reach)
+                break;
+            // On through the junction by its straightest branch.
+            const Point heading = unit(from, towards);
+            double best = -2;
+            int bestEdge = -1, bestSide = 0;
+            for (int other : there.edges) {
+                if (other == e)
+                    continue;
+                const SkeletonGraph::Edge& o = m_g.edges[std::size_t(other)];
+                const int s = o.from == next ? 0 : 1;
+                const Point d = branchDirection(towards, o, s, 3.0);
+                const double ahead = d.x * heading.x + d.y * heading.y;
+                if (ahead > best) {
+                    best = ahead;
+                    bestEdge = other;
+                    bestSide = s;
+                }
+            }
+            if (bestEdge < 0 || best < 0.5)
+                break;
+            node = next;
+            e = bestEdge;
+            side = bestSide;
+        }
+        return unit(from, towards);
+    }
+
+    static Point unit(Point a, Point b)
+    {
+        const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+        return length > 0 ? Point{dx / length, dy / length} : Point{0, 0};
+    }
+
     int nodeAt(const SkeletonGraph::Edge& ed, int side) const { return side == 0 ? ed.from : ed.to; }
 
     bool freeEnd(int node) const
