@@ -172,6 +172,8 @@ for method in sorted({m for _, m, _, _, _ in rows if m != "truth"}):
             check(f"{label}, realistic drawing", realistic[key], op, limit, scale)
         if (method, topology) in scene_means:
             check(f"{label}, mean of the scenes", scene_means[(method, topology)][0][key], op, limit, scale)
+    if realistic and "stubs_undrawn" in realistic:
+        check("stubs not drawn that short, realistic drawing", realistic["stubs_undrawn"], "<=", 0.02, 100)
     if (method, topology) in scene_means:
         check("pieces per stroke, worst scene", scene_means[(method, topology)][1], "<=", 1.5, 1)
     split_s, clean_s = seconds.get(("realistic", method, "split")), seconds.get(("realistic", method, "clean"))

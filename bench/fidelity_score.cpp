@@ -25,6 +25,8 @@
 //                      many pieces as lines cover 1.5 pixels of it, and at
 //                      least one: it is covered, and in pieces.
 //   stubs              share of traced lines shorter than 5 pixels
+//   stubs not drawn    the same, less the lines over strokes drawn shorter
+//                      than 5 pixels (a faithful trace of those is short)
 //   lines, strokes     the counts
 // with the same figures for each kind of stroke (line, arc, lettering...).
 #include <algorithm>
@@ -413,6 +415,7 @@ struct Score {
     Tally all;
     std::map<std::string, Tally> byKind;
     int lines = 0, stubs = 0;
+    int drawnShort = 0; ///< stubs that trace a drawn stroke itself shorter than a stub
     double tracedLength = 0, tracedNear = 0;
 
     static double share(double part, double whole) { return whole > 0 ? part / whole : 0; }
@@ -421,6 +424,7 @@ struct Score {
     double linesPerStroke() const { return share(lines, all.strokes); }
     double piecesPerStroke() const { return share(all.pieces, all.strokes); }
     double stubShare() const { return share(stubs, lines); }
+    double undrawnStubShare() const { return share(stubs - drawnShort, lines); }
 };
 
 Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& lines)
@@ -463,8 +467,14 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
     }
     result.lines = int(lines.size());
     for (const Polyline& line : lines) {
-        if (length(line) < kStubLength)
+        if (length(line) < kStubLength) {
             ++result.stubs;
+            // A short line over a stroke drawn that short is no broken piece.
+            const Point middle = line.points[line.points.size() / 2];
+            const int near = truth.nearest(middle).first;
+            if (near >= 0 && length(strokes[std::size_t(near)]) < kStubLength)
+                ++result.drawnShort;
+        }
         forEachSample(line, [&](Point p, double weight) {
             result.tracedLength += weight;
             if (truth.nearest(p).first >= 0)
@@ -479,9 +489,9 @@ std::string json(const Score& s)
     char buffer[512];
     std::snprintf(buffer, sizeof buffer,
                   "{\"recall\":%.6f,\"precision\":%.6f,\"lines_per_stroke\":%.6f,\"pieces_per_stroke\":%.6f,"
-                  "\"stubs\":%.6f,\"lines\":%d,\"strokes\":%d,\"truth_length\":%.1f,\"traced_length\":%.1f,"
+                  "\"stubs\":%.6f,\"stubs_undrawn\":%.6f,\"lines\":%d,\"strokes\":%d,\"truth_length\":%.1f,\"traced_length\":%.1f,"
                   "\"by_kind\":{",
-                  s.recall(), s.precision(), s.linesPerStroke(), s.piecesPerStroke(), s.stubShare(), s.lines,
+                  s.recall(), s.precision(), s.linesPerStroke(), s.piecesPerStroke(), s.stubShare(), s.undrawnStubShare(), s.lines,
                   s.all.strokes, s.all.length, s.tracedLength);
     std::string out = buffer;
     bool first = true;
@@ -503,7 +513,9 @@ void print(const Score& s)
     std::printf("precision          %.2f %%\n", 100 * s.precision());
     std::printf("lines per stroke   %.3f\n", s.linesPerStroke());
     std::printf("pieces per stroke  %.3f\n", s.piecesPerStroke());
-    std::printf("stubs              %.2f %% (%d lines shorter than %g px)\n", 100 * s.stubShare(), s.stubs, kStubLength);
+    std::printf("stubs              %.2f %% (%d lines shorter than %g px, %d of them over strokes drawn as short)\n",
+                100 * s.stubShare(), s.stubs, kStubLength, s.drawnShort);
+    std::printf("stubs not drawn    %.2f %%\n", 100 * s.undrawnStubShare());
     for (const auto& [kind, t] : s.byKind)
         std::printf("  %-10s %6d strokes, recall %.2f %%, %.3f pieces per stroke\n", kind.c_str(), t.strokes,
                     100 * Score::share(t.covered, t.length), Score::share(t.pieces, t.strokes));
