@@ -297,6 +297,9 @@ public:
         : m_g(graph), m_options(options), m_cleaner(cleaner), m_partner(2 * graph.edges.size(), -1),
           m_used(graph.edges.size(), false)
     {
+        m_point.reserve(graph.nodes.size());
+        for (const SkeletonGraph::Node& n : graph.nodes)
+            m_point.push_back({n.x, n.y});
     }
 
     void pairBranches()
@@ -308,13 +311,14 @@ public:
         };
         std::vector<Pair> pairs;
         std::vector<int> ports;
-        std::vector<Point> directions;
+        std::vector<Point> directions, far;
         for (std::size_t n = 0; n < m_g.nodes.size(); ++n) {
             const SkeletonGraph::Node& junction = m_g.nodes[n];
             if (!junction.alive || junction.kind != Kind::Junction || junction.edges.size() < 3)
                 continue;
             ports.clear();
             directions.clear();
+            far.clear();
             const double reach = std::max(3.0, 1.5 * m_cleaner.widthAt(junction)) + junction.spread;
             for (std::size_t i = 0; i < junction.edges.size(); ++i) {
                 const int e = junction.edges[i];
@@ -323,7 +327,8 @@ public:
                 const bool second = ed.from == ed.to && std::count(junction.edges.begin(), junction.edges.begin() + long(i), e) > 0;
                 const int side = (ed.from == int(n) && !second) ? 0 : 1;
                 ports.push_back(2 * e + side);
-                directions.push_back(farDirection(int(n), e, side, reach));
+                far.push_back(farPoint(int(n), e, side, reach));
+                directions.push_back(unit({junction.x, junction.y}, far.back()));
             }
             pairs.clear();
             for (std::size_t i = 0; i < ports.size(); ++i)
@@ -333,13 +338,51 @@ public:
                         pairs.push_back({straight, ports[i], ports[j]});
                 }
             std::sort(pairs.begin(), pairs.end(), [](const Pair& p, const Pair& q) { return p.straightness > q.straightness; });
+            std::vector<std::pair<Point, Point>> chords;
             for (const Pair& p : pairs) {
                 if (m_partner[std::size_t(p.a)] < 0 && m_partner[std::size_t(p.b)] < 0 && p.a / 2 != p.b / 2) {
                     m_partner[std::size_t(p.a)] = p.b;
                     m_partner[std::size_t(p.b)] = p.a;
+                    const auto at = [&](int port) { return far[std::size_t(std::find(ports.begin(), ports.end(), port) - ports.begin())]; };
+                    chords.push_back({at(p.a), at(p.b)});
                 }
             }
+            placeOnThroughLines(n, chords, reach);
         }
+    }
+
+    /// Where the lines through a junction cross, the junction lies: on the
+    /// chord of a line that passes through it (so that a T's stem ends on
+    /// the line's centre, not on the middle of the T's blob), or where the
+    /// chords of two lines meet. Never farther than `reach` from the
+    /// junction's pixels.
+    void placeOnThroughLines(std::size_t n, const std::vector<std::pair<Point, Point>>& chords, double reach)
+    {
+        if (chords.empty())
+            return;
+        const Point here = m_point[n];
+        Point placed = here;
+        const auto [a, b] = chords[0];
+        const double dx = b.x - a.x, dy = b.y - a.y, lengthSq = dx * dx + dy * dy;
+        if (lengthSq <= 0)
+            return;
+        bool crossed = false;
+        if (chords.size() >= 2) {
+            const auto [c, d] = chords[1];
+            const double ex = d.x - c.x, ey = d.y - c.y;
+            const double cross = dx * ey - dy * ex;
+            if (std::abs(cross) > 0.2 * std::sqrt(lengthSq * (ex * ex + ey * ey))) {
+                const double t = ((c.x - a.x) * ey - (c.y - a.y) * ex) / cross;
+                placed = {a.x + t * dx, a.y + t * dy};
+                crossed = true;
+            }
+        }
+        if (!crossed) {
+            const double t = ((here.x - a.x) * dx + (here.y - a.y) * dy) / lengthSq;
+            placed = {a.x + t * dx, a.y + t * dy};
+        }
+        if (std::hypot(placed.x - here.x, placed.y - here.y) <= reach)
+            m_point[n] = placed;
     }
 
     template <typename Emit>
@@ -377,13 +420,13 @@ public:
     }
 
 private:
-    /// The unit direction from junction n along edge e (leaving by `side`)
-    /// to the point `reach` away along the line. An edge that ends sooner
+    /// The point `reach` away from junction n along the line that leaves it
+    /// by edge e (its `side` end), or the farthest point short of that. An edge that ends sooner
     /// at another junction is followed on through it by the branch that
     /// goes most nearly straight on (a few junctions at most), so that a
     /// short piece between two junctions does not decide the direction
     /// from its few pixels alone.
-    Point farDirection(int n, int e, int side, double reach) const
+    Point farPoint(int n, int e, int side, double reach) const
     {
         const Point from{m_g.nodes[std::size_t(n)].x, m_g.nodes[std::size_t(n)].y};
         Point towards = from;
@@ -395,7 +438,7 @@ private:
                 const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
                 towards = {double(p.x), double(p.y)};
                 if (std::hypot(towards.x - from.x, towards.y - from.y) >= reach)
-                    return unit(from, towards);
+                    return towards;
             }
             const int next = side == 0 ? ed.to : ed.from;
             const SkeletonGraph::Node& there = m_g.nodes[std::size_t(next)];
@@ -427,7 +470,7 @@ private:
             e = bestEdge;
             side = bestSide;
         }
-        return unit(from, towards);
+        return towards;
     }
 
     static Point unit(Point a, Point b)
@@ -453,7 +496,7 @@ private:
         const int startEdge = e, startSide = side;
         const int startNode = nodeAt(m_g.edges[std::size_t(e)], side);
         if (m_g.nodes[std::size_t(startNode)].kind == Kind::Junction) {
-            addPoint(line, keep, m_g.nodes[std::size_t(startNode)].x, m_g.nodes[std::size_t(startNode)].y, true);
+            addPoint(line, keep, m_point[std::size_t(startNode)].x, m_point[std::size_t(startNode)].y, true);
         }
         for (;;) {
             m_used[std::size_t(e)] = true;
@@ -467,7 +510,7 @@ private:
             const int exitNode = nodeAt(ed, exitSide);
             const SkeletonGraph::Node& there = m_g.nodes[std::size_t(exitNode)];
             if (there.kind == Kind::Junction)
-                addPoint(line, keep, there.x, there.y, true);
+                addPoint(line, keep, m_point[std::size_t(exitNode)].x, m_point[std::size_t(exitNode)].y, true);
             const int next = m_partner[2 * std::size_t(e) + std::size_t(exitSide)];
             if (next < 0) {
                 line.freeEnds = int(freeEnd(startNode)) + int(freeEnd(exitNode));
@@ -598,6 +641,7 @@ private:
     const CleanTraceOptions& m_options;
     const GraphCleaner& m_cleaner;
     std::vector<int> m_partner; ///< by port (2 * edge + side): the port it continues into
+    std::vector<Point> m_point; ///< by node: where its lines meet
     std::vector<bool> m_used;
 };
 
