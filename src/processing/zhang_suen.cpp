@@ -24,8 +24,12 @@ namespace nb = neighbourhood;
 
 constexpr std::uint8_t kBackground = kZhangSuenBackground;
 
-/// Rows of two-pixel band below (or above) a cell that make it a band's end.
+/// Rows of exact 45-degree band beyond a cell that make it a band's end.
 constexpr int kBandTipRows = 4;
+/// Rows of near-45-degree band beyond a cell that make it a band's end, and
+/// how many of the steps between them must move one column on.
+constexpr int kNearBandRows = 7;
+constexpr int kNearBandDiagonalSteps = 4;
 
 struct Cell {
     std::int32_t row;
@@ -191,40 +195,62 @@ private:
 
     bool ink(int r, int c) const { return r >= 0 && r < m_rows && c >= 0 && c < m_cols && m_g[r][c] != 0; }
 
-    /// Whether row r holds exactly the pair (c, c + dx) between background.
-    bool bandRow(int r, int c, int dx) const
-    {
-        return ink(r, c) && ink(r, c + dx) && !ink(r, c - dx) && !ink(r, c + 2 * dx);
-    }
-
     /// Whether (r, c), whose only ink neighbours are `code`, is the end of
-    /// a two-pixel 45-degree band: those neighbours are a horizontal pair
-    /// in the next (or previous) row, and the three rows beyond hold the same
-    /// pair shifted one further each time, between background.
+    /// a two-pixel band that runs on near 45 degrees. Those neighbours must
+    /// be a horizontal pair between background in the next (or previous)
+    /// row. In each row beyond, the band's ink must be one run of one to
+    /// three cells between background that starts at the last run's far end
+    /// or just after it. The end is kept when the first four rows are pairs
+    /// each one column on (an exact 45-degree band), or when over seven rows
+    /// the far end moves exactly one column on in at least four of the six
+    /// steps (a band a few degrees off 45, broken now and then by a run of
+    /// one or three). The passes never thin such a band's inside, so
+    /// without this its ends would be eaten pass after pass.
     bool isBandTip(int r, int c, unsigned code) const
     {
         for (int dy : {1, -1})
             for (int dx : {1, -1}) {
                 const unsigned pair = dy > 0 ? (nb::kS | (dx > 0 ? nb::kSE : nb::kSW))
                                              : (nb::kN | (dx > 0 ? nb::kNE : nb::kNW));
-                if (code != pair)
-                    continue;
-                bool band = true;
-                for (int step = 1; step <= kBandTipRows && band; ++step)
-                    band = bandRow(r + step * dy, c + (step - 1) * dx, dx);
-                if (band)
+                if (code == pair && runsOnAsBand(r, c, dy, dx))
                     return true;
             }
         return false;
     }
 
+    /// The band test of isBandTip for the pair (c, c + dx) in row r + dy.
+    bool runsOnAsBand(int r, int c, int dy, int dx) const
+    {
+        if (ink(r + dy, c - dx) || ink(r + dy, c + 2 * dx))
+            return false;
+        int far = c + dx; // the far end of the last run
+        bool exact = true;
+        int diagonal = 0;
+        for (int step = 2; step <= kNearBandRows; ++step) {
+            const int y = r + step * dy;
+            const int start = ink(y, far) ? far : far + dx;
+            if (!ink(y, start) || ink(y, start - dx))
+                return false;
+            int length = 1;
+            while (length <= 3 && ink(y, start + length * dx))
+                ++length;
+            if (length > 3)
+                return false;
+            const int end = start + (length - 1) * dx;
+            exact = exact && start == far && length == 2;
+            if (step == kBandTipRows && exact)
+                return true;
+            diagonal += int(end == far + dx);
+            far = end;
+        }
+        return diagonal >= kNearBandDiagonalSteps;
+    }
+
     /// Removes the marked cells in scan order, each seeing the removals
     /// before it. A marked cell is kept when its removal now would split
     /// its ink neighbours or leave it none (the connectivity number is not
-    /// 1), or when it is the end of a two-pixel 45-degree band: the passes
-    /// never thin such a band's inside (those cells are not edge pixels),
-    /// so without this its ends would be eaten pass after pass until the
-    /// whole line is gone. Returns whether a cell was removed.
+    /// 1), or when it is the end of a two-pixel band near 45 degrees (see
+    /// isBandTip()). Returns whether a cell was removed.
     ///
     /// With `trackChanges`, the marks kept are listed for the next pass and
     /// the blocks whose marks a removal may change are activated for it.

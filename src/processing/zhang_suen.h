@@ -22,11 +22,12 @@ inline constexpr std::uint8_t kZhangSuenBackground = 0;
 /// edge pixel that none of the three survival conditions protects, then
 /// removes the marks in scan order. A marked cell is kept when its removal
 /// at that moment would split its remaining ink neighbours or remove the
-/// last cell of a stroke, or when it is the end of a two-pixel 45-degree
-/// band: the passes never thin such a band's inside, so its ends would
-/// otherwise be eaten pass after pass until the line is gone. The two
-/// staircase passes are removed the same way. Passes repeat while a pass
-/// removed something.
+/// last cell of a stroke, or when it is the end of a two-pixel band at or
+/// near 45 degrees: the passes never thin such a band's inside, so its ends
+/// would otherwise be eaten pass after pass, shortening the line by several
+/// pixels (at exactly 45 degrees, until it is gone). The two staircase
+/// passes are removed the same way. Passes repeat while a pass removed
+/// something.
 ///
 /// Checks for a cancel before each row of two conversion passes (one before
 /// the thinning, one after) and of every pass

@@ -41,11 +41,16 @@ bool isEdgePixel(const Grid& g, int r, int c)
     return t00 && t11 && !t01s;
 }
 
-/// Whether (r, c) is the end of a two-pixel 45-degree band: its only ink
-/// neighbours are a horizontal pair in the next row (or the previous one),
-/// and the three rows after that hold the same pair shifted one further
-/// each time, always with background on both sides.
-bool isBandTip(const Grid& g, int r, int c)
+/// Whether (r, c) is the end of a two-pixel band near 45 degrees: its only
+/// ink neighbours are a horizontal pair between background in the next row
+/// (or the previous one), and the band runs on from there. Always when the
+/// three rows after that pair hold the same pair shifted one further each
+/// time, between background. With `nearBands` also when, in each of the
+/// six rows after the pair, the band is one run of one to three cells
+/// between background starting at the previous run's far end or the cell
+/// after it, and the far end moves exactly one column on in at least four
+/// of those six steps.
+bool isBandTip(const Grid& g, int r, int c, bool nearBands)
 {
     const int rows = int(g.size()), cols = int(g[0].size());
     auto ink = [&](int y, int x) { return y >= 0 && y < rows && x >= 0 && x < cols && g[y][x] != 0; };
@@ -56,12 +61,32 @@ bool isBandTip(const Grid& g, int r, int c)
         return false;
     for (int dy : {1, -1})
         for (int dx : {1, -1}) {
-            bool band = true;
+            bool exact = true;
             for (int step = 1; step <= 4; ++step) {
                 const int y = r + step * dy, x = c + (step - 1) * dx;
-                band = band && ink(y, x) && ink(y, x + dx) && !ink(y, x - dx) && !ink(y, x + 2 * dx);
+                exact = exact && ink(y, x) && ink(y, x + dx) && !ink(y, x - dx) && !ink(y, x + 2 * dx);
             }
-            if (band)
+            if (exact)
+                return true;
+            if (!nearBands || !ink(r + dy, c) || !ink(r + dy, c + dx) || ink(r + dy, c - dx) || ink(r + dy, c + 2 * dx))
+                continue;
+            bool band = true;
+            int far = c + dx, diagonal = 0;
+            for (int step = 2; step <= 7 && band; ++step) {
+                const int y = r + step * dy;
+                int start = far;
+                if (!ink(y, start))
+                    start += dx;
+                int length = 0;
+                while (ink(y, start + length * dx))
+                    ++length;
+                band = length >= 1 && length <= 3 && !ink(y, start - dx);
+                const int end = start + (length - 1) * dx;
+                if (end == far + dx)
+                    ++diagonal;
+                far = end;
+            }
+            if (band && diagonal >= 4)
                 return true;
         }
     return false;
@@ -79,8 +104,10 @@ bool nonZero(std::uint8_t v) { return v != 0; }
 bool exactlyZero(std::uint8_t v) { return v == 0; }
 
 /// Applies marks; returns whether something was removed.
-bool applyRemovals(Grid& g, Grid& m, bool mended)
+bool applyRemovals(Grid& g, Grid& m, ZhangSuenRemoval removal)
 {
+    const bool mended = removal != ZhangSuenRemoval::kParallel;
+    const bool nearBands = removal == ZhangSuenRemoval::kKeepBandEnds;
     bool removed = false;
     for (std::size_t i = 1; i + 1 < g.size(); ++i)
         for (std::size_t j = 1; j + 1 < g[i].size(); ++j) {
@@ -90,11 +117,10 @@ bool applyRemovals(Grid& g, Grid& m, bool mended)
             if (!g[i][j])
                 continue;
             if (mended) {
-                // Kept when its removal now would split its ink neighbours,
-                // or when every ink neighbour left is itself still waiting
-                // to be removed.
+                // Kept when its removal now would split its ink neighbours
+                // or leave none, or when it ends a band the passes never thin.
                 const int r = int(i), c = int(j);
-                if (connectivityNumber(g, r, c, nonZero) != 1 || isBandTip(g, r, c))
+                if (connectivityNumber(g, r, c, nonZero) != 1 || isBandTip(g, r, c, nearBands))
                     continue;
             }
             g[i][j] = 0;
@@ -131,8 +157,9 @@ Grid BinariseForThinning(const CBitmapImage& image)
     return g;
 }
 
-int RefZhangSuen(Grid& g, bool mended)
+int RefZhangSuen(Grid& g, ZhangSuenRemoval removal)
 {
+    const bool mended = removal != ZhangSuenRemoval::kParallel;
     const std::size_t rows = g.size(), cols = g[0].size();
     Grid m(rows, std::vector<std::uint8_t>(cols, 0));
     recode(g, [](std::uint8_t v) { return v != 255; });
@@ -156,14 +183,14 @@ int RefZhangSuen(Grid& g, bool mended)
                     m[i][j] = 0;
                 }
             }
-        const bool removed = applyRemovals(g, m, mended);
+        const bool removed = applyRemovals(g, m, removal);
         if (mended)
             changed = removed;
     } while (changed);
     removeStaircase(g, m, true);
-    applyRemovals(g, m, mended);
+    applyRemovals(g, m, removal);
     removeStaircase(g, m, false);
-    applyRemovals(g, m, mended);
+    applyRemovals(g, m, removal);
     recode(g, [](std::uint8_t v) { return v > 0 ? 0 : 255; });
     return passes;
 }

@@ -26,10 +26,7 @@ CBitmapImage RandomGreyShapes(int width, int height, unsigned seed)
     return image;
 }
 
-namespace {
-
-/// Labels the 8-connected groups of black pixels, 1 up; 0 for background.
-std::vector<std::vector<int>> label(const Text& map, int& count)
+std::vector<std::vector<int>> LabelStrokes(const Text& map, int& count)
 {
     const int h = int(map.size()), w = int(map[0].size());
     std::vector<std::vector<int>> labels(h, std::vector<int>(w, 0));
@@ -53,13 +50,11 @@ std::vector<std::vector<int>> label(const Text& map, int& count)
     return labels;
 }
 
-} // namespace
-
 bool KeepsEveryStroke(const CBitmapImage& before, const CBitmapImage& after)
 {
     const auto in = ToText(before), out = ToText(after);
     int inCount = 0, outCount = 0;
-    const auto inLabels = label(in, inCount), outLabels = label(out, outCount);
+    const auto inLabels = LabelStrokes(in, inCount), outLabels = LabelStrokes(out, outCount);
     // Each output group lies in one input group; each input group holds exactly one.
     std::vector<int> groupsIn(inCount + 1, 0), seen(outCount + 1, 0);
     for (std::size_t y = 0; y < out.size(); ++y)

@@ -128,7 +128,7 @@ TEST(ThinningTest, MatchesPlainVersionOnDrawings)
             const CBitmapImage drawing = test::RandomStrokes(w, h, seed, 2 + (w * h) / 400);
             for (std::uint16_t method : kMethods) {
                 test::Grid g = test::BinariseForThinning(drawing);
-                method == kThinZhangSuen ? test::RefZhangSuen(g, true) : test::RefStentiford(g);
+                method == kThinZhangSuen ? test::RefZhangSuen(g) : test::RefStentiford(g);
                 CBitmapImage fast(drawing);
                 SilentPort port;
                 ASSERT_EQ(Thin(fast, port, method), 1);
@@ -209,7 +209,8 @@ TEST(ThinningTest, MendedZhangSuenKeepsOtherResults)
     for (unsigned seed = 1; seed < 400; ++seed) {
         test::Grid parallel = test::BinariseForThinning(test::RandomStrokes(60, 40, seed, 4, true));
         test::Grid mended = parallel;
-        EXPECT_EQ(test::RefZhangSuen(parallel, false), test::RefZhangSuen(mended, true)) << "seed " << seed;
+        EXPECT_EQ(test::RefZhangSuen(parallel, test::ZhangSuenRemoval::kParallel), test::RefZhangSuen(mended))
+            << "seed " << seed;
         EXPECT_EQ(parallel, mended) << "seed " << seed;
     }
 }
@@ -225,7 +226,7 @@ TEST(ThinningTest, FortyFiveDegreeBandSurvivesZhangSuen)
             band[r][c] = band[r][c + 1] = '#';
         }
         test::Grid parallel = test::BinariseForThinning(FromText(band));
-        test::RefZhangSuen(parallel, false);
+        test::RefZhangSuen(parallel, test::ZhangSuenRemoval::kParallel);
         int left = 0;
         for (const auto& row : parallel)
             left += int(std::count(row.begin(), row.end(), 0));
