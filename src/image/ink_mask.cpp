@@ -18,6 +18,31 @@ constexpr std::uint8_t kInkLimit = 170;
 
 bool isInk(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return r < kInkLimit || g < kInkLimit || b < kInkLimit; }
 
+/// A row of a 1-bit image, eight pixels a byte with the leftmost in the
+/// highest bit, as mask words (leftmost pixel in the lowest bit).
+void packOneBitRow(const std::uint8_t* bytes, int width, bool zeroIsInk, bool oneIsInk, std::uint64_t* row, int words)
+{
+    static const auto reversed = [] {
+        std::array<std::uint8_t, 256> table{};
+        for (int b = 0; b < 256; ++b)
+            for (int i = 0; i < 8; ++i)
+                table[std::size_t(b)] = std::uint8_t(table[std::size_t(b)] | (((b >> i) & 1) << (7 - i)));
+        return table;
+    }();
+    const int count = (width + 7) / 8;
+    for (int w = 0; w < words; ++w) {
+        std::uint64_t word = 0;
+        for (int k = 0; k < 8 && w * 8 + k < count; ++k)
+            word |= std::uint64_t(reversed[bytes[w * 8 + k]]) << (8 * k);
+        // Index 1 where the bit is set, index 0 where it is not.
+        word = (oneIsInk ? word : 0) | (zeroIsInk ? ~word : 0);
+        const int last = std::min(64, width - w * 64); // pixels of this word in the image
+        if (last < 64)
+            word &= (std::uint64_t(1) << last) - 1;
+        row[w] = word;
+    }
+}
+
 } // namespace
 
 InkMask::InkMask(int width, int height)
@@ -48,6 +73,10 @@ InkMask InkMask::FromImage(const CBitmapImage& image)
     std::atomic<bool> outOfMemory{false};
     ForEachRowInTwoHalves(0, height - 1, [&](int y) {
         std::uint64_t* row = mask.m_bits.data() + std::size_t(y) * mask.m_words;
+        if (image.GetBitCount() == 1) {
+            packOneBitRow(image.GetRow(y + 1), width, inkIndex[0], inkIndex[1], row, mask.m_words);
+            return;
+        }
         std::vector<std::uint8_t> indices;
         if (!colour) {
             try {
