@@ -379,6 +379,13 @@ def cmyk_jpeg(tmp):
     return tmp / "cmyk.jpg"
 
 
+def twelve_bit_jpeg(tmp):
+    mem = gdal.GetDriverByName("MEM").Create("", 64, 48, 1, gdal.GDT_UInt16)
+    mem.GetRasterBand(1).WriteArray((np.arange(64 * 48).reshape(48, 64) % 4096).astype(np.uint16))
+    gdal.GetDriverByName("JPEG").CreateCopy(str(tmp / "deep.jpg"), mem)
+    return tmp / "deep.jpg"
+
+
 def garbage(tmp):
     (tmp / "garbage.tif").write_bytes(b"II*\x00garbage" * 10)
     return tmp / "garbage.tif"
@@ -398,6 +405,7 @@ def too_wide(tmp):
                  id="world-word"),
     pytest.param(garbage, "", id="unreadable"),
     pytest.param(cmyk_jpeg, "CMYK", id="cmyk-jpeg"),
+    pytest.param(twelve_bit_jpeg, "12-bit JPEG", id="12-bit-jpeg"),
     pytest.param(too_wide, "larger than", id="too-wide"),
 ])
 def test_bad_scans_are_refused_with_their_reason(tmp, run, make, reason):
