@@ -289,6 +289,29 @@ private:
     const CleanTraceOptions& m_options;
 };
 
+/// Notes where a finished line starts in reading order, then lets go of
+/// what is no longer needed: the room its vertices outgrew and, unless
+/// kept, the pixels it was traced from.
+void settle(CleanLine& line, bool keepSource)
+{
+    line.topY = line.source.y[0];
+    line.topX = line.source.x[0];
+    for (int i = 1; i < line.source.count; ++i) {
+        const double y = line.source.y[std::size_t(i)], x = line.source.x[std::size_t(i)];
+        if (y < line.topY || (y == line.topY && x < line.topX)) {
+            line.topY = y;
+            line.topX = x;
+        }
+    }
+    const std::size_t used = std::size_t(std::max(1, line.points.count));
+    line.points.x.resize(used);
+    line.points.y.resize(used);
+    line.points.x.shrink_to_fit();
+    line.points.y.shrink_to_fit();
+    if (!keepSource)
+        line.source = PointList();
+}
+
 /// Builds lines from the cleaned graph: pairs branches at junctions and
 /// walks each line from end to end.
 class LineAssembler {
@@ -414,6 +437,7 @@ public:
                 CleanLine line;
                 line.points.append(n.x, n.y);
                 line.source.append(n.x, n.y);
+                settle(line, m_options.keepSource);
                 emit(std::move(line));
             }
         }
@@ -557,6 +581,7 @@ private:
             line.source = line.points;
         }
         SimplifyWithinTolerance(line.points, std::move(keep), m_options);
+        settle(line, m_options.keepSource);
     }
 
     /// Puts a free end at the middle of the stroke's end cap: as far inside
@@ -785,19 +810,9 @@ bool CCleanTracer::Run(const CBitmapImage& image, const std::function<bool(int)>
     // as the split tracer hands them on: ids then read across the image.
     std::vector<std::size_t> order(lines.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
-    auto topLeft = [&](const CleanLine& l) {
-        double y = l.source.y[0], x = l.source.x[0];
-        for (int i = 1; i < l.source.count; ++i)
-            if (l.source.y[std::size_t(i)] < y || (l.source.y[std::size_t(i)] == y && l.source.x[std::size_t(i)] < x)) {
-                y = l.source.y[std::size_t(i)];
-                x = l.source.x[std::size_t(i)];
-            }
-        return std::pair{y, x};
-    };
-    std::vector<std::pair<double, double>> keys(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        keys[i] = topLeft(lines[i]);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::pair{lines[a].topY, lines[a].topX} < std::pair{lines[b].topY, lines[b].topX};
+    });
     for (std::size_t i : order)
         emit(lines[i]);
     return !cancelled(100);

@@ -35,15 +35,20 @@ struct CleanTraceOptions {
     /// Branches that turn by less than this many degrees continue each
     /// other through a junction.
     double joinAngle = 45.0;
+    /// Whether each line keeps the pixels it was traced from (for the
+    /// quality report); without, a line holds only its vertices.
+    bool keepSource = true;
 };
 
 /// One traced line as it is handed on: its vertices, the pixels (and
 /// junction points) it was traced from, and how many of its ends are free.
 struct CleanLine {
     PointList points;
-    PointList source;
+    PointList source; ///< empty unless the options keep it
     int freeEnds = 0;
     bool closed = false;
+    /// Its first pixel in reading order, top to bottom, left to right.
+    double topY = 0, topX = 0;
 };
 
 /// Places where ink could not be thinned to lines: each a group of crowded

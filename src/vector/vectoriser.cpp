@@ -169,6 +169,7 @@ int CVectoriser::runClean(const CBitmapImage& image)
     options.smooth = m_settings.m_bSmoothWhileVectorising != 0;
     options.reduce = m_settings.m_bReduceWhileVectorising != 0;
     options.tolerance = m_settings.m_dCleanTolerance;
+    options.keepSource = m_quality != nullptr;
     CCleanTracer tracer(options);
     int shown = -1;
     auto cancelled = [&](int percent) {
