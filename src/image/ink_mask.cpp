@@ -51,8 +51,9 @@ InkMask::InkMask(int width, int height)
 {
 }
 
-InkMask InkMask::FromImage(const CBitmapImage& image)
+InkMask InkMask::FromImage(const CBitmapImage& image, Rule rule)
 {
+    const bool black = rule == Rule::Black;
     InkMask mask;
     const int width = image.GetWidth(), height = image.GetHeight();
     if (image.IsEmpty() || width <= 0 || height <= 0)
@@ -66,7 +67,8 @@ InkMask InkMask::FromImage(const CBitmapImage& image)
     std::array<std::uint8_t, 256> inkIndex{};
     const RGBQUAD* table = image.GetColorTable();
     for (std::uint32_t i = 0; table && i < image.GetColorTableSize() && i < 256; ++i)
-        inkIndex[i] = isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
+        inkIndex[i] = black ? (table[i].rgbRed | table[i].rgbGreen | table[i].rgbBlue) == 0
+                            : isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
     // Each word is built in a register, 64 pixels at a time, without a
     // branch per pixel; the two halves of the rows on two cores.
     const bool colour = image.GetBitCount() == 24;
@@ -93,8 +95,12 @@ InkMask InkMask::FromImage(const CBitmapImage& image)
             std::uint64_t word = 0;
             if (colour) {
                 const std::uint8_t* p = bgr + 3 * std::size_t(first);
-                for (int i = 0; i < count; ++i, p += 3)
-                    word |= std::uint64_t(std::min(std::min(p[0], p[1]), p[2]) < kInkLimit) << i;
+                if (black)
+                    for (int i = 0; i < count; ++i, p += 3)
+                        word |= std::uint64_t((p[0] | p[1] | p[2]) == 0) << i;
+                else
+                    for (int i = 0; i < count; ++i, p += 3)
+                        word |= std::uint64_t(std::min(std::min(p[0], p[1]), p[2]) < kInkLimit) << i;
             } else {
                 for (int i = 0; i < count; ++i)
                     word |= std::uint64_t(inkIndex[indices[std::size_t(first + i)]]) << i;
@@ -126,18 +132,21 @@ double InkMask::radiusAt(double x, double y, int limit) const
         return 0;
     // Rings of growing size; a background pixel at ring r is at least r away,
     // so the search stops once the best found is below the next ring.
-    double best = limit + 0.5;
-    for (int r = 1; r <= limit && r - 0.5 < best; ++r) {
+    // Distances are compared squared.
+    double best = (limit + 0.5) * (limit + 0.5);
+    for (int r = 1; r <= limit && (r - 0.5) * (r - 0.5) < best; ++r) {
         for (int i = -r; i <= r; ++i) {
             const int px[4] = {cx + i, cx + i, cx - r, cx + r};
             const int py[4] = {cy - r, cy + r, cy + i, cy + i};
             for (int k = 0; k < 4; ++k) {
-                if (!ink(px[k], py[k]))
-                    best = std::min(best, std::hypot(px[k] - x, py[k] - y));
+                if (!ink(px[k], py[k])) {
+                    const double dx = px[k] - x, dy = py[k] - y;
+                    best = std::min(best, dx * dx + dy * dy);
+                }
             }
         }
     }
-    return std::min(double(limit), best - 0.5);
+    return std::min(double(limit), std::sqrt(best) - 0.5);
 }
 
 std::size_t InkMask::inkCount() const

@@ -19,9 +19,12 @@ public:
     /// A mask of `width` by `height` pixels, none of them ink. Throws
     /// std::bad_alloc when memory runs out.
     InkMask(int width, int height);
-    /// The ink of `image` by the thinning rule: some channel below 170.
-    /// Empty (width 0) when memory runs out.
-    static InkMask FromImage(const CBitmapImage& image);
+    /// Which pixels count as ink: by the thinning rule (some channel below
+    /// 170), or only black ones (red, green and blue all 0), the line
+    /// pixels of a thinned image.
+    enum class Rule { Thinning, Black };
+    /// The ink of `image` by `rule`. Empty (width 0) when memory runs out.
+    static InkMask FromImage(const CBitmapImage& image, Rule rule = Rule::Thinning);
 
     int width() const { return m_width; }
     int height() const { return m_height; }

@@ -3,9 +3,9 @@
 
 #include "image/bitmap_image.h"
 #include "image/ink_mask.h"
-#include "vector/black_ink.h"
 
 #include <bit>
+#include <new>
 #include <unordered_map>
 
 namespace orvane {
@@ -48,12 +48,11 @@ bool same(SkeletonPixel a, SkeletonPixel b) { return a.x == b.x && a.y == b.y; }
 
 class Builder {
 public:
-    Builder(SkeletonGraph& graph, int width, int height)
-        : m_graph(graph), m_width(width), m_line(width, height), m_junction(width, height), m_seen(width, height)
+    Builder(SkeletonGraph& graph, InkMask&& lines)
+        : m_graph(graph), m_width(lines.width()), m_line(std::move(lines)), m_junction(m_width, m_line.height()),
+          m_seen(m_width, m_line.height())
     {
     }
-
-    InkMask& lines() { return m_line; }
 
     bool build(const std::function<bool(int)>& cancelled)
     {
@@ -264,14 +263,10 @@ bool SkeletonGraph::Build(const CBitmapImage& image, const std::function<bool(in
     const int width = image.GetWidth(), height = image.GetHeight();
     if (image.IsEmpty() || width <= 0 || height <= 0)
         return true;
-    Builder builder(*this, width, height);
-    const auto black = BlackIndices(image);
-    // Cell 0 is left of the image; the mask's row starts at cell 1.
-    std::vector<std::uint8_t> cells(std::size_t(builder.lines().wordsPerRow()) * 64 + 2, 0);
-    for (int y = 0; y < height; ++y) {
-        LoadBlackRow(image, y + 1, cells.data(), black);
-        builder.lines().packRow(y, cells.data() + 1);
-    }
+    InkMask lines = InkMask::FromImage(image, InkMask::Rule::Black);
+    if (lines.empty())
+        throw std::bad_alloc();
+    Builder builder(*this, std::move(lines));
     return builder.build(cancelled);
 }
 

@@ -46,7 +46,7 @@ TEST(InkMask, EveryDepthAndTableReadsAsItsColours)
     // at both and at none.
     const std::vector<std::vector<RGBQUAD>> tables = {
         {{0, 0, 0, 0}, {255, 255, 255, 0}}, {{255, 255, 255, 0}, {0, 0, 0, 0}},
-        {{10, 10, 10, 0}, {0, 0, 0, 0}}, {{200, 200, 200, 0}, {255, 255, 255, 0}}};
+        {{10, 10, 10, 0}, {0, 0, 0, 0}}, {{200, 200, 200, 0}, {255, 255, 255, 0}}, {{0, 0, 0, 0}, {0, 0, 0, 0}}};
     for (int bits : {1, 4, 8, 24})
         for (int width : {1, 63, 64, 65, 130}) {
             CBitmapImage image = test::RandomImage(width, 5, bits, unsigned(width * 31 + bits));
@@ -55,11 +55,14 @@ TEST(InkMask, EveryDepthAndTableReadsAsItsColours)
                     for (std::size_t i = 0; i < table.size(); ++i)
                         image.GetColorTable()[i] = table[i];
                 const InkMask mask = InkMask::FromImage(image);
+                const InkMask black = InkMask::FromImage(image, InkMask::Rule::Black);
                 for (int y = 0; y < 5; ++y)
                     for (int x = 0; x < width; ++x) {
                         std::uint8_t r = 0, g = 0, b = 0;
                         image.GetPixelColor(x + 1, y + 1, r, g, b);
                         ASSERT_EQ(mask.ink(x, y), r < 170 || g < 170 || b < 170)
+                            << bits << " bits, width " << width << " at " << x << "," << y;
+                        ASSERT_EQ(black.ink(x, y), (r | g | b) == 0)
                             << bits << " bits, width " << width << " at " << x << "," << y;
                     }
             }
