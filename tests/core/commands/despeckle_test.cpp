@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace orvane {
 namespace {
 
@@ -93,6 +95,65 @@ TEST(Despeckle, RemovesOnlyPatchesThatFitTheSquare)
     EXPECT_EQ(Despeckle(image, mask, 0).specks, 0u);
     EXPECT_EQ(AutomaticSpeckSize(0), 2);
     EXPECT_EQ(AutomaticSpeckSize(7), 3);
+}
+
+/// The patches of `rows` ('#') that fit in a square of `size`, found the
+/// plain way: one flood fill per patch.
+test::Text withoutSpecks(test::Text rows, int size)
+{
+    const int height = int(rows.size()), width = int(rows[0].size());
+    std::vector<std::vector<int>> seen(std::size_t(height), std::vector<int>(std::size_t(width), 0));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            if (rows[std::size_t(y)][std::size_t(x)] != '#' || seen[std::size_t(y)][std::size_t(x)])
+                continue;
+            std::vector<std::pair<int, int>> patch{{x, y}}, stack{{x, y}};
+            seen[std::size_t(y)][std::size_t(x)] = 1;
+            int minX = x, maxX = x, minY = y, maxY = y;
+            while (!stack.empty()) {
+                auto [px, py] = stack.back();
+                stack.pop_back();
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = px + dx, ny = py + dy;
+                        if (nx < 0 || ny < 0 || nx >= width || ny >= height ||
+                            rows[std::size_t(ny)][std::size_t(nx)] != '#' || seen[std::size_t(ny)][std::size_t(nx)])
+                            continue;
+                        seen[std::size_t(ny)][std::size_t(nx)] = 1;
+                        stack.push_back({nx, ny});
+                        patch.push_back({nx, ny});
+                        minX = std::min(minX, nx), maxX = std::max(maxX, nx);
+                        minY = std::min(minY, ny), maxY = std::max(maxY, ny);
+                    }
+            }
+            if (maxX - minX < size && maxY - minY < size)
+                for (auto [px, py] : patch)
+                    rows[std::size_t(py)][std::size_t(px)] = '.';
+        }
+    return rows;
+}
+
+TEST(Despeckle, MatchesOneFloodFillPerPatch)
+{
+    // Random ink of several densities, with runs across 64-pixel words and
+    // along whole rows; the size of the square from 1 to 4.
+    std::mt19937 random(5);
+    for (int width : {7, 64, 65, 150, 200})
+        for (int density : {3, 15, 40, 70})
+            for (int size = 1; size <= 4; ++size) {
+                test::Text rows(23, std::string(std::size_t(width), '.'));
+                for (auto& row : rows)
+                    for (char& c : row)
+                        c = int(random() % 100) < density ? '#' : '.';
+                rows[5].assign(std::size_t(width), '#');
+                rows[9].replace(0, std::size_t(std::min(width, 130)), std::size_t(std::min(width, 130)), '#');
+                CBitmapImage image = test::FromText(rows);
+                InkMask mask = InkMask::FromImage(image);
+                Despeckle(image, mask, size);
+                const test::Text expected = withoutSpecks(rows, size);
+                ASSERT_EQ(test::ToText(image), expected) << width << " wide, " << density << " %, size " << size;
+                EXPECT_EQ(InkMask::FromImage(image).inkCount(), mask.inkCount());
+            }
 }
 
 TEST(Despeckle, ErasesWithThePapersColourOfAnyTable)
