@@ -23,7 +23,6 @@
 #include "processing/canny_edge.h"
 
 #include "image/bitmap_image.h"
-#include "image/pixel_grid.h"
 #include "processing/black_white_writer.h"
 #include "processing/operation_progress.h"
 
@@ -34,6 +33,15 @@
 #include <exception>
 #include <thread>
 #include <new>
+
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#define ORVANE_CANNY_MAPPED_GRIDS 1
+#endif
 
 namespace orvane {
 namespace {
@@ -83,17 +91,28 @@ V load4(const T* p)
 
 inline void store4(float* p, Floats4 v) { std::memcpy(p, &v, sizeof v); }
 
-inline Ints4 widen4(const std::uint8_t* p)
+using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
+
+inline Bytes16 splat16(std::uint8_t b) { return Bytes16{} + b; }
+inline void store16(std::uint8_t* p, Bytes16 v) { std::memcpy(p, &v, sizeof v); }
+
+/// Whether any lane of a comparison's result is set.
+inline bool anyOf(Bytes16 mask)
 {
-    return Ints4{int(p[0]), int(p[1]), int(p[2]), int(p[3])};
+    std::uint64_t halves[2];
+    std::memcpy(halves, &mask, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
 }
+
+using Bytes4 = std::uint8_t __attribute__((vector_size(4)));
+
+inline Ints4 widen4(const std::uint8_t* p) { return __builtin_convertvector(load4<Bytes4>(p), Ints4); }
 
 class CannyRun {
 public:
-    CannyRun(Port& port, OperationProgress& progress, PixelGrid& image, PixelGrid& magnitude,
-             const std::function<bool(int, int)>& fault)
-        : m_port(port), m_progress(progress), m_i(image.data.get()), m_m(magnitude.data.get()),
-          m_rows(image.info->rows), m_cols(image.info->cols), m_fault(fault)
+    CannyRun(Port& port, OperationProgress& progress, std::uint8_t** image, std::uint8_t** magnitude, int rows,
+             int cols, const std::function<bool(int, int)>& fault)
+        : m_port(port), m_progress(progress), m_i(image), m_m(magnitude), m_rows(rows), m_cols(cols), m_fault(fault)
     {
     }
 
@@ -145,7 +164,18 @@ public:
             if (m_progress.check())
                 break;
             const std::uint8_t* strength = m_m[i];
-            for (int j = 1; j <= m_cols - 2; ++j)
+            int j = 1;
+            // Tracing reads M but never writes it, so runs of 16 cells all
+            // below `high` can be passed over at once.
+            if (high > 0) {
+                const Bytes16 below = splat16(std::uint8_t(std::min(high, 256) - 1));
+                for (; j + 15 <= m_cols - 2; j += 16)
+                    if (anyOf(load4<Bytes16>(strength + j) > below))
+                        for (int k = j; k < j + 16; ++k)
+                            if (strength[k] >= high)
+                                traceEdge(i, k, low);
+            }
+            for (; j <= m_cols - 2; ++j)
                 if (strength[j] >= high)
                     traceEdge(i, j, low);
         }
@@ -153,7 +183,10 @@ public:
             if (m_progress.check())
                 break;
             std::uint8_t* row = m_i[i];
-            for (int j = 1; j <= m_cols - 2; ++j)
+            int j = 1;
+            for (; j + 15 <= m_cols - 2; j += 16) // 0 becomes 255 and the rest 0, 16 cells at a time
+                store16(row + j, Bytes16(load4<Bytes16>(row + j) == splat16(0)));
+            for (; j <= m_cols - 2; ++j)
                 row[j] = row[j] ? 0 : 255;
         }
     }
@@ -252,13 +285,23 @@ private:
         return row;
     }
 
+    /// out[j] = gau[0] x in[j] for the interior cells j = 1 .. C - 2.
+    void gauZeroTimes(const std::uint8_t* in, float* out) const
+    {
+        const float g0 = m_gau[0];
+        int j = 1;
+        for (; j + 3 <= m_cols - 2; j += 4)
+            store4(out + j, g0 * __builtin_convertvector(widen4(in + j), Floats4));
+        for (; j <= m_cols - 2; ++j)
+            out[j] = g0 * float(in[j]);
+    }
+
     /// Sy[r] = gau[0] x I[r] + sum over k of gau[k] x (I[r - k] + I[r + k]).
     void smoothColumn(int r, float* out) const
     {
         out[0] = out[m_cols - 1] = 0.0f;
         const std::uint8_t* in = m_i[r];
-        for (int j = 1; j <= m_cols - 2; ++j)
-            out[j] = m_gau[0] * float(in[j]);
+        gauZeroTimes(in, out);
         for (int k = 1; k < m_width; ++k) {
             const float gk = m_gau[k];
             const std::uint8_t* above = m_i[wrap(r - k, m_rows)];
@@ -285,8 +328,7 @@ private:
         const std::uint8_t* in = m_i[r];
         extendRow(in, rows.extended, pad);
         float* sx = rows.sxRow.data();
-        for (int j = 1; j <= m_cols - 2; ++j)
-            sx[j] = m_gau[0] * float(in[j]);
+        gauZeroTimes(in, sx);
         const int* e = rows.extended.data() + pad;
         for (int k = 1; k < taps; ++k) {
             const float gk = m_gau[k];
@@ -334,8 +376,13 @@ private:
         for (; j + 3 < cols; j += 4) {
             const Floats4 a = load4<Floats4>(x + j), b = load4<Floats4>(y + j);
             const Floats4 sum = a * a + b * b;
+#if defined(__SSE__)
+            // The square root is correctly rounded in every lane, as std::sqrt.
+            store4(out + j, Floats4(_mm_sqrt_ps(__m128(sum))));
+#else
             for (int lane = 0; lane < 4; ++lane)
                 out[j + lane] = std::sqrt(sum[lane]);
+#endif
         }
         for (; j < cols; ++j)
             out[j] = Norm(x[j], y[j]);
@@ -567,6 +614,97 @@ private:
     float m_dgau[kMaxMask] = {};
 };
 
+/// The image grid I and the magnitude grid M of a run: `rows` rows of
+/// `cols` bytes each, I filled with 255 and M with 0. Both live in one block
+/// of fresh pages, taken from the system in large pages where it offers
+/// them: the grids are as big as the picture, and faulting them in a small
+/// page at a time costs more than all the filtering.
+class ByteGrids {
+public:
+    ByteGrids() = default;
+    ByteGrids(const ByteGrids&) = delete;
+    ByteGrids& operator=(const ByteGrids&) = delete;
+    ~ByteGrids() { release(); }
+
+    /// False when there is no memory for them.
+    bool make(int rows, int cols)
+    {
+        const std::size_t gridBytes = std::size_t(rows) * std::size_t(cols);
+        try {
+            m_image.resize(std::size_t(rows));
+            m_magnitude.resize(std::size_t(rows));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        std::uint8_t* block = allocate(2 * gridBytes);
+        if (!block)
+            return false;
+        std::memset(block, 255, gridBytes);
+        std::uint8_t* magnitude = block + gridBytes;
+        if (!m_zeroed)
+            std::memset(magnitude, 0, gridBytes);
+        for (int r = 0; r < rows; ++r) {
+            m_image[std::size_t(r)] = block + std::size_t(r) * std::size_t(cols);
+            m_magnitude[std::size_t(r)] = magnitude + std::size_t(r) * std::size_t(cols);
+        }
+        return true;
+    }
+
+    std::uint8_t** image() { return m_image.data(); }
+    std::uint8_t** magnitude() { return m_magnitude.data(); }
+
+    void release()
+    {
+        if (!m_block)
+            return;
+#ifdef ORVANE_CANNY_MAPPED_GRIDS
+        munmap(m_block, m_mapped);
+#else
+        ::operator delete[](m_block, std::nothrow);
+#endif
+        m_block = nullptr;
+        m_image.clear();
+        m_magnitude.clear();
+    }
+
+private:
+    std::uint8_t* allocate(std::size_t bytes)
+    {
+        if (bytes == 0)
+            bytes = 1;
+#ifdef ORVANE_CANNY_MAPPED_GRIDS
+        // Mapped with room to start on a large-page boundary; the pages
+        // before and after the aligned part go back at once.
+        constexpr std::size_t kLargePage = std::size_t(2) << 20;
+        const std::size_t size = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+        void* mapped = mmap(nullptr, size + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            return nullptr;
+        const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+        const std::uintptr_t aligned = (start + kLargePage - 1) / kLargePage * kLargePage;
+        if (aligned > start)
+            munmap(mapped, aligned - start);
+        if (const std::size_t after = kLargePage - (aligned - start))
+            munmap(reinterpret_cast<void*>(aligned + size), after);
+        m_block = reinterpret_cast<std::uint8_t*>(aligned);
+        m_mapped = size;
+#ifdef MADV_HUGEPAGE
+        madvise(m_block, size, MADV_HUGEPAGE);
+#endif
+        m_zeroed = true; // fresh anonymous pages read as zero
+#else
+        m_block = static_cast<std::uint8_t*>(::operator new[](bytes, std::nothrow));
+#endif
+        return m_block;
+    }
+
+    std::uint8_t* m_block = nullptr;
+    std::size_t m_mapped = 0;
+    bool m_zeroed = false;
+    std::vector<std::uint8_t*> m_image;
+    std::vector<std::uint8_t*> m_magnitude;
+};
+
 /// The red value of each colour-table index (0 for indices beyond the held
 /// table, whose colour cannot be read).
 std::array<std::uint8_t, 256> redOfIndex(const CBitmapImage& image)
@@ -624,15 +762,10 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
 
     const int width = image.GetWidth(), height = image.GetHeight();
     const int rows = height + 2, cols = width + 2;
-    PixelGridPtr imageGrid = NewPixelGrid(m_port, rows, cols);
-    if (!imageGrid)
+    ByteGrids grids;
+    if (!grids.make(rows, cols)) {
+        ShowMessageBox(m_port, MessageButtons::Ok, "Out of storage in new image.\n");
         return 0;
-    PixelGridPtr magnitude = NewPixelGrid(m_port, rows, cols);
-    if (!magnitude)
-        return 0;
-    for (int r = 0; r < rows; ++r) {
-        std::memset(imageGrid->data[r], 255, std::size_t(cols));
-        std::memset(magnitude->data[r], 0, std::size_t(cols));
     }
     int high = m_high, low = m_low;
     progress.setStatus("Pre-process...");
@@ -642,7 +775,7 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
     for (int y = 3; y <= height - 4; ++y) {
         if (progress.check())
             break;
-        std::uint8_t* cells = imageGrid->data[y + 1];
+        std::uint8_t* cells = grids.image()[y + 1];
         if (image.GetBitCount() == 24) {
             const std::uint8_t* p = image.GetRow(y) + 3 * std::size_t(3 - 1);
             for (int x = 3; x <= width - 4; ++x, p += 3)
@@ -655,7 +788,7 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
     progress.setStatus("Working...");
     progress.setPos(3);
 
-    CannyRun run(m_port, progress, *imageGrid, *magnitude, m_fault);
+    CannyRun run(m_port, progress, grids.image(), grids.magnitude(), rows, cols, m_fault);
     if (method == 2 && !progress.cancelled()) {
         const Outcome outcome = run.canny(m_sigma);
         m_halfWidth = run.halfWidth();
@@ -669,12 +802,19 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
     if (!progress.cancelled()) {
         progress.setStatus("Post-process...");
         progress.nextPos();
-        std::uint8_t** cells = imageGrid->data.get();
+        std::uint8_t** cells = grids.image();
         BlackWhiteWriter writer(image);
+        const bool direct = image.GetBitCount() == 24;
         for (int y = 3; y <= height - 4; ++y) {
             if (progress.check())
                 break;
             const std::uint8_t* edge = cells[y + 1];
+            if (direct) { // as writer.Put, without asking the depth per pixel
+                std::uint8_t* p = image.GetRow(y) + 3 * std::size_t(3 - 1);
+                for (int x = 3; x <= width - 4; ++x, p += 3)
+                    p[0] = p[1] = p[2] = edge[x + 1] == 255 ? 255 : 0;
+                continue;
+            }
             for (int x = 3; x <= width - 4; ++x)
                 writer.Put(x, y, edge[x + 1] == 255);
         }
@@ -689,8 +829,7 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
         }
     }
     progress.nextPos();
-    FreePixelGrid(imageGrid);
-    FreePixelGrid(magnitude);
+    grids.release();
     progress.setStatus("Done.");
     progress.nextPos();
     return 1;

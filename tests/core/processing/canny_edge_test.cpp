@@ -134,6 +134,38 @@ TEST(CannyEdgeTest, MatchesPlainVersion)
             }
 }
 
+// Every pixel of whole runs against the plain detector, band included, where
+// the fast one has its edges: one- and two-row pictures, widths that leave
+// 0 to 15 cells after the last group of 4 or 16, heights on both sides of
+// the point where a second thread takes the lower rows (65 rows and more)
+// with the masks reaching across the split, and thresholds at or beyond the
+// top of the scale.
+TEST(CannyEdgeTest, MatchesPlainVersionAtEveryEdgeOfTheWork)
+{
+    const int widths[] = {1, 3, 5, 8, 19, 21, 36};
+    const int heights[] = {1, 2, 7, 64, 65, 66, 67, 130, 131};
+    const int thresholds[][2] = {{5, 3}, {3, 5}, {0, 0}, {255, 3}, {256, 3}};
+    unsigned seed = 100;
+    for (int w : widths)
+        for (int h : heights)
+            for (float sigma : {1.0f, 4.0f, 5.0f})
+                for (auto [high, low] : thresholds) {
+                    const CBitmapImage source = test::RandomGreyShapes(w, h, seed++);
+                    const test::Grid expected = test::RefCanny(source, sigma, high, low);
+                    CBitmapImage image(source);
+                    SilentPort port;
+                    ASSERT_EQ(EdgeDetect(image, port, sigma, high, low), 1);
+                    for (int y = 1; y <= h; ++y)
+                        for (int x = 1; x <= w; ++x) {
+                            const bool inside = x >= 4 && x <= w - 4 && y >= 4 && y <= h - 4;
+                            const int v = inside ? expected[y + 1][x + 1] : 255;
+                            ASSERT_EQ(at(image, x, y), (std::array{v, v, v}))
+                                << w << "x" << h << " sigma " << sigma << " high " << high << " low " << low
+                                << " at " << x << "," << y;
+                        }
+                }
+}
+
 // A full run shows every stage. A cancel while copying skips the detection
 // stages; a later one before the write-back leaves the picture as it was;
 // during it the rows written stay and the border band is whitened all the
