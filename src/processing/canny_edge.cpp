@@ -34,8 +34,8 @@
 #include <thread>
 #include <new>
 
-#if defined(__SSE__)
-#include <xmmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 #if __has_include(<sys/mman.h>)
@@ -106,7 +106,69 @@ inline bool anyOf(Bytes16 mask)
 
 using Bytes4 = std::uint8_t __attribute__((vector_size(4)));
 
-inline Ints4 widen4(const std::uint8_t* p) { return __builtin_convertvector(load4<Bytes4>(p), Ints4); }
+inline Ints4 widen4(const std::uint8_t* p)
+{
+#if defined(__SSE2__)
+    int bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    const __m128i zero = _mm_setzero_si128();
+    return Ints4(_mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero), zero));
+#else
+    return __builtin_convertvector(load4<Bytes4>(p), Ints4);
+#endif
+}
+
+// Eight lanes where the processor has AVX2 (asked at run time): the same
+// single-precision operations on twice the cells per instruction. Fused
+// multiply-add stays off, so every product and sum is rounded as before.
+// Each adds to out[j] for j from `j` while eight cells fit up to `last`, and
+// returns the first j not done, for the four-lane loops to go on from.
+#if defined(__x86_64__) || defined(__i386__)
+bool WideLanes()
+{
+    static const bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+}
+
+__attribute__((target("avx2"))) inline __m256i load8(const std::uint8_t* p)
+{
+    return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+}
+
+__attribute__((target("avx2"))) inline __m256i load8(const int* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+/// out[j] = out[j] + g x float(a[j] + b[j]), the sum taken in integers.
+template <class In>
+__attribute__((target("avx2"))) int addScaledSums8(float* out, const In* a, const In* b, float g, int j, int last)
+{
+    const __m256 gain = _mm256_set1_ps(g);
+    for (; j + 7 <= last; j += 8) {
+        const __m256 pair = _mm256_cvtepi32_ps(_mm256_add_epi32(load8(a + j), load8(b + j)));
+        _mm256_storeu_ps(out + j, _mm256_add_ps(_mm256_loadu_ps(out + j), _mm256_mul_ps(gain, pair)));
+    }
+    return j;
+}
+
+/// out[j] = out[j] + g x (a[j] - b[j]).
+__attribute__((target("avx2"))) int addScaledDifferences8(float* out, const float* a, const float* b, float g, int j,
+                                                         int last)
+{
+    const __m256 gain = _mm256_set1_ps(g);
+    for (; j + 7 <= last; j += 8) {
+        const __m256 difference = _mm256_sub_ps(_mm256_loadu_ps(a + j), _mm256_loadu_ps(b + j));
+        _mm256_storeu_ps(out + j, _mm256_add_ps(_mm256_loadu_ps(out + j), _mm256_mul_ps(gain, difference)));
+    }
+    return j;
+}
+#else
+bool WideLanes() { return false; }
+template <class In>
+int addScaledSums8(float*, const In*, const In*, float, int j, int) { return j; }
+int addScaledDifferences8(float*, const float*, const float*, float, int j, int) { return j; }
+#endif
 
 class CannyRun {
 public:
@@ -306,7 +368,7 @@ private:
             const float gk = m_gau[k];
             const std::uint8_t* above = m_i[wrap(r - k, m_rows)];
             const std::uint8_t* below = m_i[wrap(r + k, m_rows)];
-            int j = 1;
+            int j = m_wide ? addScaledSums8(out, above, below, gk, 1, m_cols - 2) : 1;
             for (; j + 3 <= m_cols - 2; j += 4) {
                 const Floats4 pair = __builtin_convertvector(widen4(above + j) + widen4(below + j), Floats4);
                 store4(out + j, load4<Floats4>(out + j) + gk * pair);
@@ -332,7 +394,7 @@ private:
         const int* e = rows.extended.data() + pad;
         for (int k = 1; k < taps; ++k) {
             const float gk = m_gau[k];
-            int j = 1;
+            int j = m_wide ? addScaledSums8(sx, e - k, e + k, gk, 1, m_cols - 2) : 1;
             for (; j + 3 <= m_cols - 2; j += 4) {
                 const Floats4 pair = __builtin_convertvector(load4<Ints4>(e + j - k) + load4<Ints4>(e + j + k), Floats4);
                 store4(sx + j, load4<Floats4>(sx + j) + gk * pair);
@@ -344,7 +406,7 @@ private:
         const float* sxe = rows.sxExtended.data() + pad;
         for (int k = 1; k < taps; ++k) {
             const float dk = m_dgau[k];
-            int j = 1;
+            int j = m_wide ? addScaledDifferences8(out, sxe - k, sxe + k, dk, 1, m_cols - 2) : 1;
             for (; j + 3 <= m_cols - 2; j += 4)
                 store4(out + j, load4<Floats4>(out + j) + dk * (load4<Floats4>(sxe + j - k) - load4<Floats4>(sxe + j + k)));
             for (; j <= m_cols - 2; ++j)
@@ -362,7 +424,7 @@ private:
             const float dk = m_dgau[k];
             const float* above = syRow(wrap(r - k, m_rows), rows);
             const float* below = syRow(wrap(r + k, m_rows), rows);
-            int j = 1;
+            int j = m_wide ? addScaledDifferences8(out, above, below, dk, 1, m_cols - 2) : 1;
             for (; j + 3 <= m_cols - 2; j += 4)
                 store4(out + j, load4<Floats4>(out + j) + dk * (load4<Floats4>(above + j) - load4<Floats4>(below + j)));
             for (; j <= m_cols - 2; ++j)
@@ -376,7 +438,7 @@ private:
         for (; j + 3 < cols; j += 4) {
             const Floats4 a = load4<Floats4>(x + j), b = load4<Floats4>(y + j);
             const Floats4 sum = a * a + b * b;
-#if defined(__SSE__)
+#if defined(__SSE2__)
             // The square root is correctly rounded in every lane, as std::sqrt.
             store4(out + j, Floats4(_mm_sqrt_ps(__m128(sum))));
 #else
@@ -609,6 +671,7 @@ private:
     int m_band = 0;
     int m_ringSize = 0;
     int m_ringStart = 0;
+    bool m_wide = WideLanes();
     int m_width = kMaxMask;
     float m_gau[kMaxMask] = {};
     float m_dgau[kMaxMask] = {};
