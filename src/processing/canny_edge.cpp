@@ -216,8 +216,9 @@ int addScaledDifferences8(float*, const float*, const float*, float, int j, int)
 class CannyRun {
 public:
     CannyRun(Port& port, OperationProgress& progress, std::uint8_t** image, std::uint8_t** magnitude, int rows,
-             int cols, const std::function<bool(int, int)>& fault)
-        : m_port(port), m_progress(progress), m_i(image), m_m(magnitude), m_rows(rows), m_cols(cols), m_fault(fault)
+             int cols, const std::function<bool(int, int)>& fault, bool wideLanes)
+        : m_port(port), m_progress(progress), m_i(image), m_m(magnitude), m_rows(rows), m_cols(cols), m_fault(fault),
+          m_wide(wideLanes && WideLanes())
     {
     }
 
@@ -714,7 +715,7 @@ private:
     int m_band = 0;
     int m_ringSize = 0;
     int m_ringStart = 0;
-    bool m_wide = WideLanes();
+    bool m_wide;
     int m_width = kMaxMask;
     float m_gau[kMaxMask] = {};
     float m_dgau[kMaxMask] = {};
@@ -894,7 +895,7 @@ int CCannyEdge::Run(CBitmapImage& image, std::uint16_t method)
     progress.setStatus("Working...");
     progress.setPos(3);
 
-    CannyRun run(m_port, progress, grids.image(), grids.magnitude(), rows, cols, m_fault);
+    CannyRun run(m_port, progress, grids.image(), grids.magnitude(), rows, cols, m_fault, m_wideLanes);
     if (method == 2 && !progress.cancelled()) {
         const Outcome outcome = run.canny(m_sigma);
         m_halfWidth = run.halfWidth();

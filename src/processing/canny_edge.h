@@ -60,6 +60,10 @@ public:
     /// counts the F2D calls of a run from 0.
     void setFloatGridFault(std::function<bool(int grid, int part)> fault) { m_fault = std::move(fault); }
 
+    /// For tests: with false, forms every value four cells at a time even
+    /// where the processor offers eight (the result is the same either way).
+    void setWideLanes(bool allowed) { m_wideLanes = allowed; }
+
     std::int32_t m_halfWidth = 0; ///< half the Gaussian mask's width, truncated
 
 private:
@@ -68,6 +72,7 @@ private:
     std::int32_t m_high;
     std::int32_t m_low;
     std::function<bool(int grid, int part)> m_fault;
+    bool m_wideLanes = true;
 };
 
 /// Runs edge detection with `method` 2 (Canny). Returns 0 when the image has

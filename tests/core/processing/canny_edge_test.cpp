@@ -136,10 +136,10 @@ TEST(CannyEdgeTest, MatchesPlainVersion)
 
 // Every pixel of whole runs against the plain detector, band included, where
 // the fast one has its edges: one- and two-row pictures, widths that leave
-// 0 to 15 cells after the last group of 4 or 16, heights on both sides of
-// the point where a second thread takes the lower rows (65 rows and more)
-// with the masks reaching across the split, and thresholds at or beyond the
-// top of the scale.
+// 0 to 15 cells after the last group of 4, 8 or 16, heights on both sides
+// of the point where a second thread takes the lower rows (65 rows and
+// more) with the masks reaching across the split, thresholds at or beyond
+// the top of the scale, and with and without eight-lane instructions.
 TEST(CannyEdgeTest, MatchesPlainVersionAtEveryEdgeOfTheWork)
 {
     const int widths[] = {1, 3, 5, 8, 19, 21, 36};
@@ -152,17 +152,21 @@ TEST(CannyEdgeTest, MatchesPlainVersionAtEveryEdgeOfTheWork)
                 for (auto [high, low] : thresholds) {
                     const CBitmapImage source = test::RandomGreyShapes(w, h, seed++);
                     const test::Grid expected = test::RefCanny(source, sigma, high, low);
-                    CBitmapImage image(source);
-                    SilentPort port;
-                    ASSERT_EQ(EdgeDetect(image, port, sigma, high, low), 1);
-                    for (int y = 1; y <= h; ++y)
-                        for (int x = 1; x <= w; ++x) {
-                            const bool inside = x >= 4 && x <= w - 4 && y >= 4 && y <= h - 4;
-                            const int v = inside ? expected[y + 1][x + 1] : 255;
-                            ASSERT_EQ(at(image, x, y), (std::array{v, v, v}))
-                                << w << "x" << h << " sigma " << sigma << " high " << high << " low " << low
-                                << " at " << x << "," << y;
-                        }
+                    for (bool wide : {true, false}) {
+                        CBitmapImage image(source);
+                        SilentPort port;
+                        CCannyEdge canny(port, sigma, high, low);
+                        canny.setWideLanes(wide);
+                        ASSERT_EQ(canny.Run(image, 2), 1);
+                        for (int y = 1; y <= h; ++y)
+                            for (int x = 1; x <= w; ++x) {
+                                const bool inside = x >= 4 && x <= w - 4 && y >= 4 && y <= h - 4;
+                                const int v = inside ? expected[y + 1][x + 1] : 255;
+                                ASSERT_EQ(at(image, x, y), (std::array{v, v, v}))
+                                    << w << "x" << h << " sigma " << sigma << " high " << high << " low " << low
+                                    << (wide ? " wide" : " four lanes") << " at " << x << "," << y;
+                            }
+                    }
                 }
 }
 
