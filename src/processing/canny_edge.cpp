@@ -14,12 +14,18 @@
 //   and a row of Dy the rows of Sy within the mask's reach, which are kept
 //   in a small ring (plus the rows near the edges, which wrap around).
 //
-// The loops run a whole row at a time, four cells at once, but each cell's
-// value is formed with exactly the operations and order of the formula, so
-// results are the same as cell by cell. Nothing observable happens between
-// the cancel checks of the smoothing and derivative stages, so those checks
-// (before each row and each tap) are asked in their order before the values
-// are formed.
+// I and M share one block of fresh pages, in large pages where the system
+// offers them (see ByteGrids).
+//
+// The loops run a whole row at a time, four cells at once (eight where the
+// processor has AVX2), but each cell's value is formed with exactly the
+// operations and order of the formula, so results are the same as cell by
+// cell. Nothing observable happens between the cancel checks of the
+// smoothing and derivative stages, so those checks (before each row and each
+// tap) are asked in their order before the values are formed; the rows of M
+// are then formed in two bands on two threads where there are two cores.
+// The picture itself is read and written only a row at a time after that
+// row's check, as the user interface may paint it during a check.
 #include "processing/canny_edge.h"
 
 #include "image/bitmap_image.h"
@@ -121,8 +127,9 @@ inline Ints4 widen4(const std::uint8_t* p)
 // Eight lanes where the processor has AVX2 (asked at run time): the same
 // single-precision operations on twice the cells per instruction. Fused
 // multiply-add stays off, so every product and sum is rounded as before.
-// Each adds to out[j] for j from `j` while eight cells fit up to `last`, and
-// returns the first j not done, for the four-lane loops to go on from.
+// Each works on cells from `j` (or pixels from `x`) while a whole group fits
+// up to `last`, and returns the first one not done, for the four-lane or
+// one-cell loops to go on from.
 #if defined(__x86_64__) || defined(__i386__)
 bool WideLanes()
 {
