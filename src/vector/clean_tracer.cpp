@@ -370,15 +370,16 @@ public:
                     chords.push_back({at(p.a), at(p.b)});
                 }
             }
-            placeOnThroughLines(n, chords, reach);
+            placeOnThroughLines(n, chords, std::max(1.5, 0.5 * m_cleaner.widthAt(junction)));
         }
     }
 
     /// Where the lines through a junction cross, the junction lies: on the
     /// chord of a line that passes through it (so that a T's stem ends on
     /// the line's centre, not on the middle of the T's blob), or where the
-    /// chords of two lines meet. Never farther than `reach` from the
-    /// junction's pixels.
+    /// chords of two lines meet. Never farther than `reach` from the mean
+    /// of the junction's pixels (about half a stroke: a T's blob is no
+    /// further off its line), and never off the image.
     void placeOnThroughLines(std::size_t n, const std::vector<std::pair<Point, Point>>& chords, double reach)
     {
         if (chords.empty())
@@ -404,7 +405,8 @@ public:
             const double t = ((here.x - a.x) * dx + (here.y - a.y) * dy) / lengthSq;
             placed = {a.x + t * dx, a.y + t * dy};
         }
-        if (std::hypot(placed.x - here.x, placed.y - here.y) <= reach)
+        const bool onImage = placed.x >= 0 && placed.y >= 0 && placed.x <= m_g.width - 1 && placed.y <= m_g.height - 1;
+        if (onImage && std::hypot(placed.x - here.x, placed.y - here.y) <= reach)
             m_point[n] = placed;
     }
 

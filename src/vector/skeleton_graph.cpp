@@ -260,7 +260,8 @@ bool SkeletonGraph::Build(const CBitmapImage& image, const std::function<bool(in
     nodes.clear();
     edges.clear();
     crowded.clear();
-    const int width = image.GetWidth(), height = image.GetHeight();
+    width = image.GetWidth();
+    height = image.GetHeight();
     if (image.IsEmpty() || width <= 0 || height <= 0)
         return true;
     InkMask lines = InkMask::FromImage(image, InkMask::Rule::Black);

@@ -54,6 +54,7 @@ public:
     /// memory runs out.
     bool Build(const CBitmapImage& image, const std::function<bool(int rowsDone)>& cancelled);
 
+    int width = 0, height = 0; ///< of the image the graph was built from
     std::vector<Node> nodes;
     std::vector<Edge> edges;
     /// Pixels with seven or eight inked neighbours: ink that thinning could
