@@ -46,13 +46,24 @@ double nearest(const PointList& line, double px, double py, int& segment)
             }
         }
     }
+    // Where a line passes a place twice, the segment near the last point may
+    // not be the nearest: far enough off to matter, every segment is asked.
+    if (best > 0.25) {
+        for (int s = 0; s < segments; ++s) {
+            const double d = at(s);
+            if (d < best) {
+                best = d;
+                bestSegment = s;
+            }
+        }
+    }
     segment = bestSegment;
     return best;
 }
 
 } // namespace
 
-LineQuality MeasureLine(std::int32_t id, const PointList& line, const PointList& source)
+LineQuality MeasureLine(std::int32_t id, const PointList& line, const PointList& source, bool runsBetween)
 {
     LineQuality q;
     q.id = id;
@@ -78,7 +89,8 @@ LineQuality MeasureLine(std::int32_t id, const PointList& line, const PointList&
         const double ax = source.x[std::size_t(i - 1)], ay = source.y[std::size_t(i - 1)];
         const double bx = source.x[std::size_t(i)], by = source.y[std::size_t(i)];
         // The pixels of a straight run between two source points.
-        const int steps = std::max(1, int(std::ceil(std::max(std::abs(bx - ax), std::abs(by - ay)))));
+        const int steps =
+            runsBetween ? std::max(1, int(std::ceil(std::max(std::abs(bx - ax), std::abs(by - ay))))) : 1;
         for (int k = 1; k <= steps; ++k)
             sample(ax + (bx - ax) * k / steps, ay + (by - ay) * k / steps);
     }

@@ -22,11 +22,12 @@ struct LineQuality {
     double meanDistance = 0;
 };
 
-/// Measures a stored line against its source: the polyline through the
-/// centre pixels it was traced from (consecutive points no more than a
-/// pixel or a straight run apart). Every source pixel along the way counts.
-/// Free ends are left at 0 for the caller.
-LineQuality MeasureLine(std::int32_t id, const PointList& line, const PointList& source);
+/// Measures a stored line against its source, the centre pixels it was
+/// traced from: with `runsBetween`, the vertices of a traced polyline with
+/// straight runs of pixels between them, every pixel of which counts;
+/// without, exactly the points given. Free ends are left at 0 for the
+/// caller.
+LineQuality MeasureLine(std::int32_t id, const PointList& line, const PointList& source, bool runsBetween = true);
 
 /// Counts the free ends of every reported line from the lines themselves:
 /// an end is free when no other line comes within 1.5 pixels of it. `report` and `lines` are in the same

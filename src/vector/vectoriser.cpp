@@ -187,7 +187,7 @@ int CVectoriser::runClean(const CBitmapImage& image)
         m_store.m_nTotalLines += line.points.count - 1;
         m_store.AddLine(line.points);
         if (m_quality) {
-            LineQuality row = MeasureLine(m_store.m_nLastLineId, line.points, line.source);
+            LineQuality row = MeasureLine(m_store.m_nLastLineId, line.points, line.source, false);
             row.freeEnds = line.closed ? 0 : line.freeEnds;
             m_quality->push_back(row);
         }
