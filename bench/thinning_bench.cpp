@@ -16,6 +16,21 @@ void BM_Thin(benchmark::State& state)
 }
 BENCHMARK(BM_Thin)->Arg(orvane::kThinZhangSuen)->Arg(orvane::kThinStentiford)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same on a drawing as heavy as a real scan: the speed users see.
+void BM_ThinRealistic(benchmark::State& state)
+{
+    const auto method = static_cast<std::uint16_t>(state.range(0));
+    state.SetLabel(method == orvane::kThinZhangSuen ? "Zhang-Suen, realistic" : "Stentiford, realistic");
+    orvane::SilentPort port;
+    orvane::bench::RunOnDrawing(state, [&](orvane::CBitmapImage& image) { orvane::Thin(image, port, method); },
+                                &orvane::bench::RealisticDrawing());
+}
+BENCHMARK(BM_ThinRealistic)
+    ->Arg(orvane::kThinZhangSuen)
+    ->Arg(orvane::kThinStentiford)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -13,9 +13,16 @@ const CBitmapImage& BenchmarkDrawing()
     return drawing;
 }
 
-void RunOnDrawing(benchmark::State& state, const std::function<void(CBitmapImage&)>& operation)
+const CBitmapImage& RealisticDrawing()
 {
-    const CBitmapImage& source = BenchmarkDrawing();
+    static const CBitmapImage drawing = MakeScannedDrawing(kDrawingWidth, kDrawingHeight, 1, DrawingProfile::Realistic);
+    return drawing;
+}
+
+void RunOnDrawing(benchmark::State& state, const std::function<void(CBitmapImage&)>& operation,
+                  const CBitmapImage* drawing)
+{
+    const CBitmapImage& source = drawing ? *drawing : BenchmarkDrawing();
     CBitmapImage work;
     work.Create(source.GetWidth(), source.GetHeight(), 24);
     for (auto _ : state) {
