@@ -2,6 +2,7 @@
 #include "image/bitmap_image.h"
 
 #include "image/byte_order.h"
+#include "image/large_pages.h"
 
 #include <algorithm>
 #include <array>
@@ -35,6 +36,7 @@ CBitmapImage::CBitmapImage(const CBitmapImage& other)
     std::memcpy(m_pInfo.get(), other.m_pInfo.get(), kInfoHeaderSize);
     if (other.m_pBits) {
         m_pBits = std::make_unique_for_overwrite<std::uint8_t[]>(other.m_nBitsSize);
+        AdviseLargePages(m_pBits.get(), other.m_nBitsSize);
         std::memcpy(m_pBits.get(), other.m_pBits.get(), other.m_nBitsSize);
     }
     m_nBitsSize = other.m_nBitsSize;
@@ -52,8 +54,10 @@ CBitmapImage CBitmapImage::Clone() const
         return copy;
     const std::size_t infoSize = kInfoHeaderSize + sizeof(RGBQUAD) * std::size_t(m_nTableEntries);
     copy.m_pInfo.reset(new (std::nothrow) std::uint8_t[infoSize]);
-    if (m_pBits)
+    if (m_pBits) {
         copy.m_pBits.reset(new (std::nothrow) std::uint8_t[m_nBitsSize > 0 ? m_nBitsSize : 1]);
+        AdviseLargePages(copy.m_pBits.get(), m_nBitsSize);
+    }
     if (!copy.m_pInfo || (m_pBits && !copy.m_pBits))
         return CBitmapImage();
     std::memcpy(copy.m_pInfo.get(), m_pInfo.get(), infoSize);
@@ -100,7 +104,11 @@ int CBitmapImage::Create(int width, int height, int bitCount, std::span<const RG
     const std::size_t infoSize = kInfoHeaderSize + 4 * std::size_t(entries);
 
     std::unique_ptr<std::uint8_t[]> info(new (std::nothrow) std::uint8_t[infoSize]());
-    std::unique_ptr<std::uint8_t[]> bits(new (std::nothrow) std::uint8_t[bitsSize]());
+    std::unique_ptr<std::uint8_t[]> bits(new (std::nothrow) std::uint8_t[bitsSize]);
+    if (bits) {
+        AdviseLargePages(bits.get(), bitsSize);
+        std::memset(bits.get(), 0, bitsSize);
+    }
     if (!info || !bits)
         return 0;
     std::uint8_t* h = info.get();

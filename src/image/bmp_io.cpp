@@ -11,6 +11,7 @@
 #include "image/bitmap_image.h"
 
 #include "image/byte_order.h"
+#include "image/large_pages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -141,6 +142,8 @@ int CBitmapImage::Read(std::istream& in)
     const std::uint64_t infoSize = kInfoHeaderSize + 4 * std::uint64_t(entries);
     std::unique_ptr<std::uint8_t[]> info(new (std::nothrow) std::uint8_t[infoSize]());
     std::unique_ptr<std::uint8_t[]> bits(new (std::nothrow) std::uint8_t[bitsSize]);
+    if (bits)
+        AdviseLargePages(bits.get(), bitsSize);
     if (!info || !bits)
         return 0;
     std::memcpy(info.get(), header, kInfoHeaderSize);
