@@ -17,6 +17,7 @@
 // every check for a cancel, are those of full scans.
 #include "processing/stentiford.h"
 
+#include "image/large_pages.h"
 #include "image/pixel_grid.h"
 #include "processing/block_activity.h"
 #include "processing/neighbourhood.h"
@@ -27,6 +28,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -49,21 +51,23 @@ struct Cell {
 };
 
 /// A list of cells that grows sixteen cells at a time, so that the cells of
-/// a gathered block go in without a check each.
+/// a gathered block go in without a check each. Its room is not cleared
+/// when it grows (only the cells in use are kept) and lies on large pages
+/// where the system allows: a thinning run gathers millions of cells.
 class CellBuffer {
 public:
     void clear() { m_size = 0; }
     std::size_t size() const { return m_size; }
     bool empty() const { return m_size == 0; }
     const Cell& operator[](std::size_t i) const { return m_cells[i]; }
-    const Cell* begin() const { return m_cells.data(); }
-    const Cell* end() const { return m_cells.data() + m_size; }
+    const Cell* begin() const { return m_cells.get(); }
+    const Cell* end() const { return m_cells.get() + m_size; }
 
     /// Makes room for `more` cells after the current ones.
     void reserveMore(std::size_t more)
     {
-        if (m_size + more > m_cells.size())
-            m_cells.resize(std::max(2 * m_cells.size(), m_size + more));
+        if (m_size + more > m_capacity)
+            grow(std::max(2 * m_capacity, m_size + more));
     }
     /// Adds a cell, within the room made.
     void add(Cell cell) { m_cells[m_size++] = cell; }
@@ -77,7 +81,18 @@ public:
     Cell& operator[](std::size_t i) { return m_cells[i]; }
 
 private:
-    std::vector<Cell> m_cells;
+    void grow(std::size_t capacity)
+    {
+        std::unique_ptr<Cell[]> cells(new Cell[capacity]); // left uninitialised
+        AdviseLargePages(cells.get(), capacity * sizeof(Cell));
+        if (m_size > 0)
+            std::memcpy(cells.get(), m_cells.get(), m_size * sizeof(Cell));
+        m_cells = std::move(cells);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<Cell[]> m_cells;
+    std::size_t m_capacity = 0;
     std::size_t m_size = 0;
 };
 
