@@ -70,12 +70,7 @@ COneTouchDlg::COneTouchDlg(const AppSettings& settings, QWidget* parent)
     m_speckSize->setValue(settings.m_nDespeckleSize < 0 ? kManualSpeckSize : settings.m_nDespeckleSize);
     m_speckSize->setToolTip(QStringLiteral("Patches of ink that fit in a square this wide are dropped before "
                                            "thinning; 0 keeps every speck"));
-    m_cleanTolerance = new QDoubleSpinBox(m_topology);
-    m_cleanTolerance->setRange(0.1, 5.0);
-    m_cleanTolerance->setDecimals(2);
-    m_cleanTolerance->setSingleStep(0.1);
-    m_cleanTolerance->setSuffix(QStringLiteral(" px"));
-    m_cleanTolerance->setValue(std::clamp(settings.m_dCleanTolerance, 0.1, 5.0));
+    m_cleanTolerance = m_topology->newCleanToleranceField(settings.m_dCleanTolerance);
     m_cleanTolerance->setToolTip(QStringLiteral("How far smoothing and reduction may move a clean line from the "
                                                 "centre pixels it was traced from"));
     auto* cleanForm = new QFormLayout;

@@ -48,12 +48,7 @@ CPolylineReductionDlg::CPolylineReductionDlg(const AppSettings& settings, std::i
     // Clean lines are smoothed and reduced by a tolerance of their own,
     // measured from the centre pixels they were traced from.
     m_topology = new CTopologyBox(settings.m_nTopology, this);
-    m_cleanTolerance = new QDoubleSpinBox(m_topology);
-    m_cleanTolerance->setRange(0.1, 5.0);
-    m_cleanTolerance->setDecimals(2);
-    m_cleanTolerance->setSingleStep(0.1);
-    m_cleanTolerance->setSuffix(QStringLiteral(" px"));
-    m_cleanTolerance->setValue(std::clamp(settings.m_dCleanTolerance, 0.1, 5.0));
+    m_cleanTolerance = m_topology->newCleanToleranceField(settings.m_dCleanTolerance);
     auto* cleanForm = new QFormLayout;
     cleanForm->addRow(QStringLiteral("Clean line may &move up to:"), m_cleanTolerance);
     auto* note = new QLabel(QStringLiteral("Split lines are reduced within the tolerance above. Clean lines "

@@ -3,8 +3,11 @@
 
 #include "settings/app_settings.h"
 
+#include <QDoubleSpinBox>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace orvane::app {
 
@@ -24,5 +27,16 @@ CTopologyBox::CTopologyBox(std::int16_t topology, QWidget* parent)
 }
 
 std::int16_t CTopologyBox::topology() const { return m_clean->isChecked() ? kTopologyClean : kTopologySplit; }
+
+QDoubleSpinBox* CTopologyBox::newCleanToleranceField(double tolerance)
+{
+    auto* field = new QDoubleSpinBox(this);
+    field->setRange(0.1, 5.0);
+    field->setDecimals(2);
+    field->setSingleStep(0.1);
+    field->setSuffix(QStringLiteral(" px"));
+    field->setValue(std::clamp(tolerance, 0.1, 5.0));
+    return field;
+}
 
 } // namespace orvane::app

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+class QDoubleSpinBox;
 class QRadioButton;
 
 namespace orvane::app {
@@ -19,6 +20,10 @@ public:
 
     /// The topology checked.
     std::int16_t topology() const;
+
+    /// A new field, inside this box, for how far a clean line may move from
+    /// its centre pixels (0.1 to 5 px), showing `tolerance`.
+    QDoubleSpinBox* newCleanToleranceField(double tolerance);
 
     QRadioButton* splitButton() const { return m_split; }
     QRadioButton* cleanButton() const { return m_clean; }
