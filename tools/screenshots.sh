@@ -7,7 +7,12 @@
 #   4-zoomed-more.png one step further in
 #   5-selected.png    after One-Touch (F10), three lines picked with Select by
 #                     Cursor and shown in red
-#   dialog-*.png      each dialog of the Image, Vector, View and Help menus
+#   6-clean.png       One-Touch again with clean lines (One-Touch option:
+#                     One line per stroke), end nodes on
+#   7-clean-zoomed.png the same zoomed in two steps at the centre
+#   dialog-*.png      each dialog of the Image, Vector, View and Help menus,
+#                     the One-Touch option with clean lines chosen and the
+#                     line quality report of the clean trace
 # The lines of 2 come from orvane-cli; the rest is the program's own work.
 #
 #   tools/screenshots.sh [BUILD_DIR]
@@ -82,5 +87,22 @@ name=straight-line dialog alt+t t
 name=vector-information dialog alt+t i
 name=lines-filter dialog alt+v Up Up Return
 name=about dialog alt+h a
+keys alt+t s                      # One-Touch option: one line per stroke
+keys alt+s
+shot dialog-one-touch-clean
+keys Return
+xdotool windowfocus --sync "\$window"
+keys F10
+sleep 2
+xdotool windowfocus --sync "\$window"
+keys alt+v l                      # end nodes on
+xdotool mousemove 1500 950
+shot 6-clean
+keys ctrl+d
+shot 7-clean-zoomed
+keys alt+v l
+keys ctrl+r
+name=line-quality-report dialog alt+v q
+name=vector-output dialog alt+t u
 SESSION
 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$work/session.sh"

@@ -528,12 +528,17 @@ private:
             m_used[std::size_t(e)] = true;
             const SkeletonGraph::Edge& ed = m_g.edges[std::size_t(e)];
             const std::size_t count = ed.pixels.size();
-            for (std::size_t k = 0; k < count; ++k) {
+            const int exitSide = 1 - side;
+            const int exitNode = nodeAt(ed, exitSide);
+            // Inside a junction's blob thinning bends the centre pixels
+            // towards the other strokes: the line runs straight from the
+            // junction's point to the first pixel outside it.
+            const std::size_t first = pixelsInside(ed, side, nodeAt(ed, side), count);
+            const std::size_t last = count - pixelsInside(ed, exitSide, exitNode, count - first);
+            for (std::size_t k = first; k < last; ++k) {
                 const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
                 addPoint(line, keep, p.x, p.y, false);
             }
-            const int exitSide = 1 - side;
-            const int exitNode = nodeAt(ed, exitSide);
             const SkeletonGraph::Node& there = m_g.nodes[std::size_t(exitNode)];
             if (there.kind == Kind::Junction)
                 addPoint(line, keep, m_point[std::size_t(exitNode)].x, m_point[std::size_t(exitNode)].y, true);
@@ -553,6 +558,25 @@ private:
         }
         finish(line, keep);
         return line;
+    }
+
+    /// How many pixels of an edge, from its `side` end, lie inside the ink
+    /// blob of the junction there (none at a free end), at most `most`.
+    std::size_t pixelsInside(const SkeletonGraph::Edge& ed, int side, int node, std::size_t most) const
+    {
+        if (node < 0 || m_g.nodes[std::size_t(node)].kind != Kind::Junction || !m_options.ink)
+            return 0;
+        const Point at = m_point[std::size_t(node)];
+        const double reach = m_options.ink->radiusAt(at.x, at.y) + 1.5;
+        const std::size_t count = ed.pixels.size();
+        std::size_t inside = 0;
+        while (inside < most) {
+            const SkeletonPixel p = ed.pixels[side == 0 ? inside : count - 1 - inside];
+            if (std::hypot(p.x - at.x, p.y - at.y) > reach)
+                break;
+            ++inside;
+        }
+        return inside;
     }
 
     CleanLine ringLine(const SkeletonGraph::Edge& ed)
