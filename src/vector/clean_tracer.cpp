@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <unordered_map>
 
 namespace orvane {
 namespace {
@@ -435,7 +436,8 @@ public:
         }
         // Dots.
         for (const SkeletonGraph::Node& n : m_g.nodes) {
-            if (n.alive && n.kind == Kind::Dot) {
+            // A blob of junction pixels with no branch at all is a dot too.
+            if (n.alive && (n.kind == Kind::Dot || (n.kind == Kind::Junction && n.edges.empty()))) {
                 CleanLine line;
                 line.points.append(n.x, n.y);
                 line.source.append(n.x, n.y);
@@ -696,34 +698,42 @@ private:
     std::vector<bool> m_used;
 };
 
-/// Groups crowded pixels within a few pixels of each other into regions.
-std::vector<CrowdedRegion> groupCrowdedPixels(std::vector<SkeletonPixel> pixels)
+/// Groups crowded pixels within a few pixels of each other into regions:
+/// a walk over each pixel's neighbours up to 3 pixels away, found by hash.
+std::vector<CrowdedRegion> groupCrowdedPixels(const std::vector<SkeletonPixel>& pixels)
 {
-    std::vector<CrowdedRegion> regions;
-    std::sort(pixels.begin(), pixels.end(), [](SkeletonPixel a, SkeletonPixel b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+    constexpr int kNear = 3;
+    auto key = [](std::int32_t x, std::int32_t y) { return (std::uint64_t(std::uint32_t(y)) << 32) | std::uint32_t(x); };
+    std::unordered_map<std::uint64_t, std::size_t> index;
+    index.reserve(pixels.size());
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        index.emplace(key(pixels[i].x, pixels[i].y), i);
     std::vector<bool> taken(pixels.size(), false);
+    std::vector<std::size_t> stack;
+    std::vector<CrowdedRegion> regions;
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         if (taken[i])
             continue;
-        CrowdedRegion region;
-        std::vector<std::size_t> members{i};
         taken[i] = true;
+        stack.assign(1, i);
         double sumX = 0, sumY = 0;
-        for (std::size_t m = 0; m < members.size(); ++m) {
-            const SkeletonPixel p = pixels[members[m]];
+        std::size_t count = 0;
+        while (!stack.empty()) {
+            const SkeletonPixel p = pixels[stack.back()];
+            stack.pop_back();
             sumX += p.x;
             sumY += p.y;
-            // Rows are sorted: only nearby rows can hold neighbours.
-            for (std::size_t j = i + 1; j < pixels.size() && pixels[j].y <= p.y + 3; ++j)
-                if (!taken[j] && std::abs(pixels[j].x - p.x) <= 3 && std::abs(pixels[j].y - p.y) <= 3) {
-                    taken[j] = true;
-                    members.push_back(j);
+            ++count;
+            for (int dy = -kNear; dy <= kNear; ++dy)
+                for (int dx = -kNear; dx <= kNear; ++dx) {
+                    const auto found = index.find(key(p.x + dx, p.y + dy));
+                    if (found != index.end() && !taken[found->second]) {
+                        taken[found->second] = true;
+                        stack.push_back(found->second);
+                    }
                 }
         }
-        region.pixels = members.size();
-        region.x = sumX / double(members.size());
-        region.y = sumY / double(members.size());
-        regions.push_back(region);
+        regions.push_back({sumX / double(count), sumY / double(count), count});
     }
     return regions;
 }
@@ -818,7 +828,7 @@ bool CCleanTracer::Run(const CBitmapImage& image, const std::function<bool(int)>
     const int height = std::max(1, image.GetHeight());
     if (!graph.Build(image, [&](int rowsDone) { return cancelled(int(80L * rowsDone / height)); }))
         return false;
-    m_crowded = groupCrowdedPixels(std::move(graph.crowded));
+    m_crowded = groupCrowdedPixels(graph.crowded);
     graph.crowded.clear();
     if (cancelled(80))
         return false;

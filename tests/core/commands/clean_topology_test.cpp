@@ -257,6 +257,26 @@ TEST_P(CleanTopology, InkThatCannotBeThinnedIsTracedAndReported)
     expectWithinTolerance(t);
 }
 
+TEST(CleanTopology, AnUnthinnedBlobIsADotAndAWarning)
+{
+    // Tracing a solid patch without thinning it: every pixel inside is
+    // crowded. The trace ends, with the patch's middle and one warning.
+    CBitmapImage image = blank(300, 200);
+    for (int y = 21; y <= 180; ++y)
+        for (int x = 31; x <= 250; ++x)
+            image.SetPixelColor(x, y, 0, 0, 0);
+    AppSettings settings;
+    settings.m_nTopology = kTopologyClean;
+    RecordingPort port;
+    CLineStore store;
+    ASSERT_TRUE(VectoriseCommand(image, store, port, settings).succeeded);
+    ASSERT_EQ(store.GetLineCount(), 1);
+    EXPECT_NEAR(store.line(0).m_nodes[0].m_dX, 139.5, 1.0);
+    EXPECT_NEAR(store.line(0).m_nodes[0].m_dY, 99.5, 1.0);
+    ASSERT_EQ(port.messages().size(), 1u);
+    EXPECT_NE(port.messages()[0].find("Ink at 1 place could not be thinned"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothThinningMethods, CleanTopology, ::testing::Values(0, 1),
                          [](const auto& info) { return info.param == 0 ? "ZhangSuen" : "Stentiford"; });
 
