@@ -2,6 +2,7 @@
 #include "image/ink_mask.h"
 
 #include "image/bitmap_image.h"
+#include "image/black_ink.h"
 #include "image/row_halves.h"
 
 #include <algorithm>
@@ -65,10 +66,13 @@ InkMask InkMask::FromImage(const CBitmapImage& image, Rule rule)
     }
 
     std::array<std::uint8_t, 256> inkIndex{};
-    const RGBQUAD* table = image.GetColorTable();
-    for (std::uint32_t i = 0; table && i < image.GetColorTableSize() && i < 256; ++i)
-        inkIndex[i] = black ? (table[i].rgbRed | table[i].rgbGreen | table[i].rgbBlue) == 0
-                            : isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
+    if (black) {
+        inkIndex = BlackIndices(image);
+    } else {
+        const RGBQUAD* table = image.GetColorTable();
+        for (std::uint32_t i = 0; table && i < image.GetColorTableSize() && i < 256; ++i)
+            inkIndex[i] = isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
+    }
     // Each word is built in a register, 64 pixels at a time, without a
     // branch per pixel; the two halves of the rows on two cores.
     const bool colour = image.GetBitCount() == 24;

@@ -98,7 +98,7 @@ LineQuality MeasureLine(std::int32_t id, const PointList& line, const PointList&
     return q;
 }
 
-void CountFreeEnds(const std::vector<const CVectorLine*>& lines, std::vector<LineQuality>& report)
+void CountFreeEnds(const std::vector<const CVectorLine*>& lines, std::span<LineQuality> report)
 {
     constexpr double kReach = 1.5;
     constexpr double kCell = 16.0;

@@ -4,6 +4,7 @@
 #include "vector/line_store.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace orvane {
@@ -30,8 +31,8 @@ struct LineQuality {
 LineQuality MeasureLine(std::int32_t id, const PointList& line, const PointList& source, bool runsBetween = true);
 
 /// Counts the free ends of every reported line from the lines themselves:
-/// an end is free when no other line comes within 1.5 pixels of it. `report` and `lines` are in the same
-/// order.
-void CountFreeEnds(const std::vector<const CVectorLine*>& lines, std::vector<LineQuality>& report);
+/// an end is free when no other line comes within 1.5 pixels of it.
+/// `report` and `lines` are in the same order.
+void CountFreeEnds(const std::vector<const CVectorLine*>& lines, std::span<LineQuality> report);
 
 } // namespace orvane

@@ -4,7 +4,7 @@
 #include "image/bitmap_image.h"
 #include "image/ink_mask.h"
 #include "image/pixel_grid.h"
-#include "vector/black_ink.h"
+#include "image/black_ink.h"
 #include "vector/clean_tracer.h"
 #include "vector/line_quality.h"
 #include "settings/app_settings.h"
@@ -77,9 +77,7 @@ int CVectoriser::Run(const CBitmapImage& image)
         std::vector<const CVectorLine*> lines;
         for (std::size_t i = m_firstReported; i < std::size_t(m_store.GetLineCount()); ++i)
             lines.push_back(&m_store.line(int(i)));
-        std::vector<LineQuality> rows(m_quality->end() - long(lines.size()), m_quality->end());
-        CountFreeEnds(lines, rows);
-        std::copy(rows.begin(), rows.end(), m_quality->end() - long(rows.size()));
+        CountFreeEnds(lines, std::span<LineQuality>(*m_quality).last(lines.size()));
     }
     m_progressDlg->setStatus("Done.");
     m_progressDlg.reset();

@@ -1,5 +1,5 @@
 // Line pixels of a thinned image.
-#include "vector/black_ink.h"
+#include "image/black_ink.h"
 
 #include "image/bitmap_image.h"
 
