@@ -1,17 +1,12 @@
-// GIS formats through GDAL's vector drivers.
+// GIS formats, written by GDAL's vector drivers in the GDAL module into a
+// scratch folder and moved into place from there.
 #include "raster/gis_export.h"
 
 #include "files/atomic_file.h"
 #include "formats/output_frame.h"
 #include "port/port.h"
-#include "raster/gdal_support.h"
+#include "raster/gdal_module.h"
 #include "vector/line_store.h"
-
-#include <gdal_priv.h>
-#include <ogr_feature.h>
-#include <ogr_geometry.h>
-#include <ogr_spatialref.h>
-#include <ogrsf_frmts.h>
 
 #include <array>
 #include <cctype>
@@ -54,10 +49,6 @@ const GisFormat* findFormat(std::string_view extension)
             return &format;
     return nullptr;
 }
-
-struct DatasetCloser {
-    void operator()(GDALDataset* dataset) const { GDALClose(GDALDataset::ToHandle(dataset)); }
-};
 
 /// A folder beside the target for GDAL to write into, removed with what is
 /// left in it.
@@ -117,74 +108,45 @@ int ExportGisFile(const CLineStore& store, const OutputFrame& frame, const fs::p
         return failed("unknown extension " + path.extension().string());
     if (store.GetLineCount() == 0)
         return failed("there are no lines");
-    EnsureGdal();
-    QuietGdal quiet;
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(format->driver);
-    if (!driver)
-        return failed(std::string("GDAL has no ") + format->driver + " driver");
+    std::string reason;
+    const GdalModule* gdal = LoadGdalModule(reason);
+    if (!gdal)
+        return failed(reason);
 
     ScratchFolder scratch(path);
     if (!scratch.Made())
         return failed(scratch.Error());
     const fs::path written = scratch.Path() / path.filename();
-    std::unique_ptr<GDALDataset, DatasetCloser> dataset(
-        driver->Create(written.string().c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-    if (!dataset)
-        return failed(LastGdalError("the file cannot be made"));
-
-    OGRSpatialReference srs;
-    srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    const bool hasCrs = !frame.crsWkt.empty() && srs.SetFromUserInput(frame.crsWkt.c_str()) == OGRERR_NONE;
-    OGRLayer* layer = dataset->CreateLayer(path.stem().string().c_str(), hasCrs ? &srs : nullptr, wkbLineString, nullptr);
-    if (!layer)
-        return failed(LastGdalError("the layer cannot be made"));
-    OGRFieldDefn id("id", OFTInteger), length("length", OFTReal), vertices("vertices", OFTInteger);
-    if (layer->CreateField(&id) != OGRERR_NONE || layer->CreateField(&length) != OGRERR_NONE ||
-        layer->CreateField(&vertices) != OGRERR_NONE)
-        return failed(LastGdalError("the attributes cannot be made"));
-    if (layer->StartTransaction() != OGRERR_NONE)
-        CPLErrorReset(); // formats without transactions write as they go
 
     ProgressSession progress(port, "Save Vector...");
     progress.setRange(100);
     const int count = store.GetLineCount();
     const int step = count / 100 > 0 ? count / 100 : 1;
-    for (int i = 0; i < count; ++i) {
-        if (i % 100 == 0 && progress.CheckCancel())
-            return failed("cancelled");
-        if (i % step == 0)
-            progress.setPos(i / step);
+    GisWrite request;
+    request.driver = format->driver;
+    request.path = written.string();
+    request.layer = path.stem().string();
+    request.crsWkt = frame.crsWkt;
+    request.lineCount = count;
+    request.line = [&store, &frame](int i, GisLine& out) {
         const CVectorLine& line = store.line(i);
-        if (line.m_nodes.empty())
-            continue;
-        OGRLineString geometry;
-        double total = 0, lastX = 0, lastY = 0;
-        for (std::size_t k = 0; k < line.m_nodes.size(); ++k) {
-            const VectorNode& node = line.m_nodes[k];
-            const std::array<double, 2> at =
-                frame.placed ? frame.Place(node.m_dX, node.m_dY) : std::array<double, 2>{node.m_dX, -node.m_dY};
-            geometry.addPoint(at[0], at[1]);
-            if (k > 0)
-                total += std::hypot(at[0] - lastX, at[1] - lastY);
-            lastX = at[0];
-            lastY = at[1];
-        }
-        OGRFeature feature(layer->GetLayerDefn());
-        feature.SetField("id", line.m_nId);
-        feature.SetField("length", total);
-        feature.SetField("vertices", int(line.m_nodes.size()));
-        feature.SetGeometry(&geometry);
-        if (layer->CreateFeature(&feature) != OGRERR_NONE)
-            return failed(LastGdalError("a line cannot be written"));
-    }
-    if (layer->CommitTransaction() != OGRERR_NONE)
-        CPLErrorReset();
-    if (progress.CheckCancel())
-        return failed("cancelled");
-    CPLErrorReset();
-    dataset.reset(); // closes, writing what is left
-    if (CPLGetLastErrorType() >= CE_Failure)
-        return failed(LastGdalError("the file cannot be finished"));
+        out.id = line.m_nId;
+        out.points.reserve(line.m_nodes.size());
+        for (const VectorNode& node : line.m_nodes)
+            out.points.push_back(frame.placed ? frame.Place(node.m_dX, node.m_dY)
+                                              : std::array<double, 2>{node.m_dX, -node.m_dY});
+        return true;
+    };
+    request.progress = [&progress, step, count](int done) {
+        if (done == count || done % 100 == 0)
+            if (progress.CheckCancel())
+                return false;
+        if (done < count && done % step == 0)
+            progress.setPos(done / step);
+        return true;
+    };
+    if (!gdal->writeLines(request, reason))
+        return failed(reason);
 
     // Into place, the companions first, in one step.
     std::vector<std::unique_ptr<AtomicFile>> files;
@@ -207,7 +169,6 @@ int ExportGisFile(const CLineStore& store, const OutputFrame& frame, const fs::p
             return failed(files[k]->Error().empty() ? "the file cannot be written" : files[k]->Error());
         order.push_back(files[k].get());
     }
-    std::string reason;
     if (!CommitFiles(order, &reason))
         return failed(reason);
     return 1;

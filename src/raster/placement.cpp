@@ -2,7 +2,7 @@
 #include "raster/placement.h"
 
 #include "image/scan_info.h"
-#include "raster/gdal_support.h"
+#include "raster/crs.h"
 #include "raster/gis_export.h"
 
 #include <cctype>

@@ -8,6 +8,7 @@ nothing is written.
 
 Run with pytest; conftest.py describes the options that locate the programs.
 """
+import os
 import struct
 import subprocess
 
@@ -183,6 +184,26 @@ def test_onetouch_gives_the_same_lines_from_every_file_kind(tmp, run):
     assert arcs["same.bmp"].count("END") > 3
     for name, text in arcs.items():
         assert text == arcs["same.bmp"], name
+
+
+def test_without_the_gdal_module_bmp_still_works_and_other_scans_say_why(tmp, cli):
+    """GDAL is loaded only when a scan or an output needs it: a BMP to DXF
+    runs without it, a PNG or a GeoPackage is refused naming what is missing."""
+    im = drawing()
+    im.save(tmp / "alone.bmp")
+    im.save(tmp / "alone.png")
+    env = {**os.environ, "ORVANE_GDAL_MODULE": str(tmp / "no-such-module.so")}
+
+    def run(*args):
+        return subprocess.run([cli, *map(str, args)], capture_output=True, text=True, env=env)
+
+    out = run("onetouch", tmp / "alone.bmp", "-o", tmp / "alone.dxf", "-q")
+    assert out.returncode == 0, out.stderr
+    assert (tmp / "alone.dxf").stat().st_size > 1000
+    for source, target in (("alone.png", "alone-png.dxf"), ("alone.bmp", "alone.gpkg")):
+        out = run("onetouch", tmp / source, "-o", tmp / target, "-q")
+        assert out.returncode == 1 and "GDAL support" in out.stderr and "no-such-module.so" in out.stderr, out.stderr
+        assert not (tmp / target).exists()
 
 
 def test_a_multi_page_file_gives_its_first_page_and_says_so(tmp, run):

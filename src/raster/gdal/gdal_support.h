@@ -23,16 +23,12 @@ public:
 std::string LastGdalError(const std::string& fallback);
 
 /// A coordinate system given as WKT, a .prj file's text or any definition
-/// GDAL accepts, as WKT and as a MIF CoordSys clause (either empty where it
-/// cannot be expressed).
-struct CrsTexts {
-    std::string wkt;
-    std::string mifCoordSys;
-};
-CrsTexts DescribeCrs(const std::string& definition);
+/// GDAL accepts, as WKT and as a MIF CoordSys clause (either left empty
+/// where it cannot be expressed).
+void GdalDescribeCrs(const std::string& definition, std::string& wkt, std::string& mifCoordSys);
 
 /// The short name of a coordinate system given as WKT ("WGS 84 / UTM zone
 /// 32N"), or "" when it has none.
-std::string CrsName(const std::string& wkt);
+std::string GdalCrsName(const std::string& wkt);
 
 } // namespace orvane::raster

@@ -1,5 +1,5 @@
 // Shared GDAL set-up.
-#include "raster/gdal_support.h"
+#include "raster/gdal/gdal_support.h"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -30,29 +30,29 @@ std::string LastGdalError(const std::string& fallback)
     return message && *message ? std::string(message) : fallback;
 }
 
-CrsTexts DescribeCrs(const std::string& definition)
+void GdalDescribeCrs(const std::string& definition, std::string& wkt, std::string& mifCoordSys)
 {
-    CrsTexts texts;
+    wkt.clear();
+    mifCoordSys.clear();
     if (definition.empty())
-        return texts;
+        return;
     QuietGdal quiet;
     OGRSpatialReference srs;
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     if (srs.SetFromUserInput(definition.c_str()) != OGRERR_NONE)
-        return texts;
-    char* wkt = nullptr;
+        return;
+    char* text = nullptr;
     const char* options[] = {"FORMAT=WKT2_2018", nullptr};
-    if (srs.exportToWkt(&wkt, options) == OGRERR_NONE && wkt)
-        texts.wkt = wkt;
-    CPLFree(wkt);
+    if (srs.exportToWkt(&text, options) == OGRERR_NONE && text)
+        wkt = text;
+    CPLFree(text);
     char* mif = nullptr;
     if (srs.exportToMICoordSys(&mif) == OGRERR_NONE && mif)
-        texts.mifCoordSys = mif;
+        mifCoordSys = mif;
     CPLFree(mif);
-    return texts;
 }
 
-std::string CrsName(const std::string& wkt)
+std::string GdalCrsName(const std::string& wkt)
 {
     QuietGdal quiet;
     OGRSpatialReference srs;
