@@ -1,19 +1,14 @@
 // Allocation and release of pixel grids.
 #include "image/pixel_grid.h"
 
+#include "image/large_pages.h"
 #include "port/port.h"
 
 #include <new>
 
 namespace orvane {
 
-PixelGrid::~PixelGrid()
-{
-    if (!data || !info)
-        return;
-    for (std::int32_t r = 0; r < info->rows; ++r)
-        delete[] data[r];
-}
+PixelGrid::~PixelGrid() = default;
 
 PixelGridPtr NewPixelGrid(Port& port, int rows, int cols, const GridFaultInjector& fault)
 {
@@ -37,14 +32,21 @@ PixelGridPtr NewPixelGrid(Port& port, int rows, int cols, const GridFaultInjecto
         ShowMessageBox(port, MessageButtons::Ok, "Out of storage in new image.\n");
         return nullptr;
     }
-    for (int r = 0; r < rows; ++r) {
-        grid->data[r] = fails(r) ? nullptr : new (std::nothrow) std::uint8_t[std::size_t(cols)];
-        if (!grid->data[r]) {
-            ShowMessageBox(port, MessageButtons::Ok, "Out of storage. New image - row %d\n", r);
+    // One block for all rows: a grid of a large scan is thousands of rows,
+    // and one block costs one allocation and, on large pages, a few page
+    // faults where separate rows cost one fault for every row.
+    const std::size_t bytes = std::size_t(rows) * std::size_t(cols);
+    if (bytes > 0) {
+        grid->block.reset(fails(0) ? nullptr : new (std::nothrow) std::uint8_t[bytes]);
+        if (!grid->block) {
+            ShowMessageBox(port, MessageButtons::Ok, "Out of storage. New image - row %d\n", 0);
             return nullptr;
         }
-        grid->info->rows = r + 1;
+        AdviseLargePages(grid->block.get(), bytes);
     }
+    for (int r = 0; r < rows; ++r)
+        grid->data[r] = grid->block.get() + std::size_t(r) * std::size_t(cols);
+    grid->info->rows = rows;
     return grid;
 }
 
