@@ -48,6 +48,14 @@ AppSettings settingsFor(const Options& options)
     return settings;
 }
 
+/// Whether the scan is only thinned and traced, and never seen or saved:
+/// then its ink is all that needs reading.
+bool inkOnly(const Options& options)
+{
+    return options.command == Command::OneTouch && options.saveImage.empty() &&
+           settingsFor(options).m_nOneTouchMethod != kOneTouchCanny;
+}
+
 /// Reads a scan, telling the user exactly why it cannot be used and what
 /// they should know about how it was read.
 bool readImage(const std::string& input, const Options& options, CBitmapImage& image, ScanInfo& info, CliPort& port)
@@ -62,7 +70,7 @@ bool readImage(const std::string& input, const Options& options, CBitmapImage& i
         return false;
     }
     std::string why;
-    if (!raster::ReadScan(input, image, info, why, options.georef && options.producesVectors())) {
+    if (!raster::ReadScan(input, image, info, why, options.georef && options.producesVectors(), inkOnly(options))) {
         port.error(why);
         return false;
     }

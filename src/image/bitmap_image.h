@@ -85,6 +85,14 @@ public:
     /// always holds a bottom-up bitmap of 1, 4, 8 or 24 bits with a 40-byte
     /// header, whatever header and row order the file used.
     int Read(std::istream& in);
+    /// As Read, for an image that is only to be thinned: a colour or grey
+    /// BMP is read straight into a 1-bit image of its ink (black where the
+    /// thinning sees ink, white elsewhere), a band of rows at a time, so
+    /// that a large scan's own pixels are never held. Thinning and tracing
+    /// that image give exactly what they give on the full one. A 1-bit BMP,
+    /// and an indexed one whose table lacks pure black or pure white (which
+    /// the thinning writes its result in), are read in full.
+    int ReadInk(std::istream& in);
     /// Writes the image as a BMP at the stream's position. Returns 1, or 0
     /// when there is no image or the stream reported an error.
     int Write(std::ostream& out) const;

@@ -19,6 +19,16 @@ int ReadBmpFile(CBitmapImage& image, const std::filesystem::path& path)
     return image.Read(in);
 }
 
+int ReadBmpFileAsInk(CBitmapImage& image, const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        image = CBitmapImage();
+        return 0;
+    }
+    return image.ReadInk(in);
+}
+
 bool ReadBmpSize(const std::filesystem::path& path, int& width, int& height, int& bitsPerPixel)
 {
     std::ifstream in(path, std::ios::binary);

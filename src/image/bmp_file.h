@@ -12,6 +12,10 @@ class CBitmapImage;
 /// the file cannot be opened or is not a BMP this program reads.
 int ReadBmpFile(CBitmapImage& image, const std::filesystem::path& path);
 
+/// As ReadBmpFile, for an image that is only to be thinned: see
+/// CBitmapImage::ReadInk.
+int ReadBmpFileAsInk(CBitmapImage& image, const std::filesystem::path& path);
+
 /// The width, height and depth a BMP file's headers declare, read without
 /// the pixels; false when the file cannot be read or is not a BMP.
 bool ReadBmpSize(const std::filesystem::path& path, int& width, int& height, int& bitsPerPixel);

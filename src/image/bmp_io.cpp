@@ -11,12 +11,15 @@
 #include "image/bitmap_image.h"
 
 #include "image/byte_order.h"
+#include "image/ink_rule.h"
 #include "image/large_pages.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <istream>
 #include <new>
+#include <vector>
 #include <ostream>
 
 namespace orvane {
@@ -59,23 +62,42 @@ bool isSupportedDepth(unsigned bitCount) { return bitCount == 1 || bitCount == 4
 
 } // namespace
 
-int CBitmapImage::Read(std::istream& in)
+namespace {
+
+/// What a BMP stream's headers say, every size checked against the bytes
+/// the stream holds; `info` is the image's 40-byte header, already saying
+/// what the image will hold, and its whole colour table.
+struct BmpLayout {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool topDown = false;
+    unsigned fileBitCount = 0;
+    unsigned bitCount = 0; ///< what the image holds: 32-bit pixels become 24-bit
+    std::uint64_t fileStride = 0;
+    std::uint64_t stride = 0;
+    std::uint64_t bitsSize = 0;
+    std::uint32_t entries = 0; ///< colour-table entries the image holds
+    std::unique_ptr<std::uint8_t[]> info;
+};
+
+/// Reads the headers and the colour table and leaves the stream at the
+/// first pixel row; false for a stream this program does not read.
+bool readLayout(std::istream& in, BmpLayout& layout)
 {
-    clear();
     const std::istream::pos_type start = in.tellg();
     const std::int64_t available = bytesRemaining(in);
     if (available < 0)
-        return 0;
+        return false;
 
     std::uint8_t fileHeader[kFileHeaderSize];
     std::uint8_t header[kLargestInfoHeader] = {};
     if (!readExact(in, fileHeader, sizeof fileHeader) || loadLE16(fileHeader) != kBmpMagic)
-        return 0;
+        return false;
     if (!readExact(in, header, 4))
-        return 0;
+        return false;
     const std::uint32_t headerSize = loadLE32(header);
     if (!isKnownHeaderSize(headerSize) || !readExact(in, header + 4, headerSize - 4))
-        return 0;
+        return false;
 
     const std::uint32_t bfSize = loadLE32(fileHeader + 2);
     const std::uint32_t bfOffBits = loadLE32(fileHeader + 10);
@@ -87,12 +109,12 @@ int CBitmapImage::Read(std::istream& in)
     // A negative height stores the rows from the top down.
     const bool topDown = signedHeight < 0;
     if (signedHeight == INT32_MIN)
-        return 0;
+        return false;
     const std::int32_t height = topDown ? -signedHeight : signedHeight;
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
-        return 0;
+        return false;
     if (planes != 1)
-        return 0; // a bitmap has exactly one plane
+        return false; // a bitmap has exactly one plane
 
     // 32-bit pixels are kept as 24-bit ones, alpha dropped. They may be
     // plain (blue, green, red, unused) or say so through channel masks,
@@ -104,13 +126,13 @@ int CBitmapImage::Read(std::istream& in)
             std::memcpy(masks, header + 40, sizeof masks);
         } else {
             if (!readExact(in, masks, sizeof masks))
-                return 0;
+                return false;
             masksAfterHeader = sizeof masks;
         }
         if (loadLE32(masks) != 0x00FF0000 || loadLE32(masks + 4) != 0x0000FF00 || loadLE32(masks + 8) != 0x000000FF)
-            return 0;
+            return false;
     } else if (compression != kUncompressed || !(isSupportedDepth(fileBitCount) || fileBitCount == 32)) {
-        return 0;
+        return false;
     }
     const unsigned bitCount = fileBitCount == 32 ? 24 : fileBitCount;
 
@@ -120,7 +142,7 @@ int CBitmapImage::Read(std::istream& in)
     const std::uint64_t stride = RowStride(width, int(bitCount));
     const std::uint64_t bitsSize = stride * std::uint64_t(height);
     if (fileBitsSize > UINT32_MAX)
-        return 0;
+        return false;
     // Indexed images hold their whole table. A file may store only the
     // colours it uses, its pixels following at once; the rest are black.
     const std::uint32_t entries = bitCount <= 8 ? 1u << bitCount : 0;
@@ -131,37 +153,61 @@ int CBitmapImage::Read(std::istream& in)
     const std::uint64_t tableBytes = 4 * std::uint64_t(stored);
     const std::uint64_t size = std::uint64_t(available);
     if (tableStart + tableBytes > size)
-        return 0; // the colour table ends early
+        return false; // the colour table ends early
     if (bfOffBits < tableStart + tableBytes)
-        return 0; // the pixels would overlap the headers or the colour table
+        return false; // the pixels would overlap the headers or the colour table
     if (bfOffBits > size || size - bfOffBits < fileBitsSize)
-        return 0; // the pixel data starts outside the file or ends early
+        return false; // the pixel data starts outside the file or ends early
     if (bfSize < bfOffBits || bfSize - bfOffBits < fileBitsSize)
-        return 0; // the file declares less pixel data than its rows need
+        return false; // the file declares less pixel data than its rows need
 
     const std::uint64_t infoSize = kInfoHeaderSize + 4 * std::uint64_t(entries);
-    std::unique_ptr<std::uint8_t[]> info(new (std::nothrow) std::uint8_t[infoSize]());
-    std::unique_ptr<std::uint8_t[]> bits(new (std::nothrow) std::uint8_t[bitsSize]);
-    if (bits)
-        AdviseLargePages(bits.get(), bitsSize);
-    if (!info || !bits)
-        return 0;
-    std::memcpy(info.get(), header, kInfoHeaderSize);
-    if (!readExact(in, info.get() + kInfoHeaderSize, tableBytes))
-        return 0;
+    layout.info.reset(new (std::nothrow) std::uint8_t[infoSize]());
+    if (!layout.info)
+        return false;
+    std::uint8_t* info = layout.info.get();
+    std::memcpy(info, header, kInfoHeaderSize);
+    if (!readExact(in, info + kInfoHeaderSize, tableBytes))
+        return false;
     // What the image holds is an ordinary bottom-up bitmap with a 40-byte
     // header and its whole colour table; its header says so.
-    storeLE32(info.get(), kInfoHeaderSize);
-    storeLE32(info.get() + 8, std::uint32_t(height));
+    storeLE32(info, kInfoHeaderSize);
+    storeLE32(info + 8, std::uint32_t(height));
     if (fileBitCount != bitCount) {
-        storeLE16(info.get() + 14, std::uint16_t(bitCount));
-        storeLE32(info.get() + 16, kUncompressed);
-        storeLE32(info.get() + 20, std::uint32_t(bitsSize));
+        storeLE16(info + 14, std::uint16_t(bitCount));
+        storeLE32(info + 16, kUncompressed);
+        storeLE32(info + 20, std::uint32_t(bitsSize));
     }
     in.seekg(start + std::streamoff(bfOffBits));
     if (!in)
+        return false;
+    layout.width = width;
+    layout.height = height;
+    layout.topDown = topDown;
+    layout.fileBitCount = fileBitCount;
+    layout.bitCount = bitCount;
+    layout.fileStride = fileStride;
+    layout.stride = stride;
+    layout.bitsSize = bitsSize;
+    layout.entries = entries;
+    return true;
+}
+
+} // namespace
+
+int CBitmapImage::Read(std::istream& in)
+{
+    clear();
+    BmpLayout layout;
+    if (!readLayout(in, layout))
         return 0;
-    if (!topDown && fileBitCount == bitCount) {
+    const std::int32_t width = layout.width, height = layout.height;
+    const std::uint64_t stride = layout.stride, bitsSize = layout.bitsSize, fileStride = layout.fileStride;
+    std::unique_ptr<std::uint8_t[]> bits(new (std::nothrow) std::uint8_t[bitsSize]);
+    if (!bits)
+        return 0;
+    AdviseLargePages(bits.get(), bitsSize);
+    if (!layout.topDown && layout.fileBitCount == layout.bitCount) {
         if (!readExact(in, bits.get(), bitsSize))
             return 0;
     } else {
@@ -171,8 +217,8 @@ int CBitmapImage::Read(std::istream& in)
         for (std::int32_t i = 0; i < height; ++i) {
             if (!readExact(in, fileRow.get(), fileStride))
                 return 0;
-            std::uint8_t* row = bits.get() + stride * std::uint64_t(topDown ? height - 1 - i : i);
-            if (fileBitCount == 32) {
+            std::uint8_t* row = bits.get() + stride * std::uint64_t(layout.topDown ? height - 1 - i : i);
+            if (layout.fileBitCount == 32) {
                 for (std::int32_t x = 0; x < width; ++x)
                     std::memcpy(row + 3 * std::size_t(x), fileRow.get() + 4 * std::size_t(x), 3);
                 std::memset(row + 3 * std::size_t(width), 0, std::size_t(stride) - 3 * std::size_t(width));
@@ -182,14 +228,94 @@ int CBitmapImage::Read(std::istream& in)
         }
     }
 
-    m_pInfo = std::move(info);
+    m_pInfo = std::move(layout.info);
     m_pBits = std::move(bits);
     m_nBitsSize = std::uint32_t(bitsSize);
     m_nWidth = width;
     m_nHeight = height;
-    m_nBitCount = std::uint16_t(bitCount);
+    m_nBitCount = std::uint16_t(layout.bitCount);
     m_nStride = std::uint32_t(stride);
-    m_nTableEntries = entries;
+    m_nTableEntries = layout.entries;
+    return 1;
+}
+
+int CBitmapImage::ReadInk(std::istream& in)
+{
+    clear();
+    const std::istream::pos_type start = in.tellg();
+    BmpLayout layout;
+    if (!readLayout(in, layout))
+        return 0;
+    const RGBQUAD* table = reinterpret_cast<const RGBQUAD*>(layout.info.get() + kInfoHeaderSize);
+    // Ink per colour-table index, as the thinning decides it. Indexed images
+    // go over only when their table has pure black and pure white: the
+    // thinning writes its result in those two, and without them its result
+    // depends on the other colours, which a 1-bit image does not keep.
+    std::array<std::uint8_t, 256> inkIndex{};
+    if (layout.bitCount <= 8) {
+        bool black = false, white = false;
+        for (std::uint32_t i = 0; i < layout.entries; ++i) {
+            const RGBQUAD& c = table[i];
+            inkIndex[i] = IsInkColour(c.rgbRed, c.rgbGreen, c.rgbBlue);
+            black = black || (c.rgbRed == 0 && c.rgbGreen == 0 && c.rgbBlue == 0);
+            white = white || (c.rgbRed == 255 && c.rgbGreen == 255 && c.rgbBlue == 255);
+        }
+        if (layout.bitCount == 1 || !black || !white) {
+            in.clear();
+            in.seekg(start);
+            return Read(in);
+        }
+    }
+    const std::int32_t width = layout.width, height = layout.height;
+    const RGBQUAD blackWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+    if (!Create(width, height, 1, blackWhite))
+        return 0;
+    // The resolution goes with the pixels.
+    SetPixelsPerMetre(std::int32_t(loadLE32(layout.info.get() + 24)), std::int32_t(loadLE32(layout.info.get() + 28)));
+
+    // The file's rows a band at a time, each row turned into bits as it
+    // comes: the scan's own pixels are never held whole.
+    const std::uint64_t fileStride = layout.fileStride;
+    const std::int32_t band = std::int32_t(std::clamp<std::uint64_t>((std::uint64_t(4) << 20) / fileStride, 1, std::uint64_t(height)));
+    std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[fileStride * std::uint64_t(band)]);
+    if (!rows) {
+        clear();
+        return 0;
+    }
+    const unsigned bytesPerPixel = layout.fileBitCount / 8;
+    // Whether each pixel of a row is paper, padded to whole bytes with paper.
+    std::vector<std::uint8_t> paper(std::size_t(width) + 8, 1);
+    for (std::int32_t first = 0; first < height; first += band) {
+        const std::int32_t count = std::min(band, height - first);
+        if (!readExact(in, rows.get(), fileStride * std::uint64_t(count))) {
+            clear();
+            return 0;
+        }
+        for (std::int32_t i = 0; i < count; ++i) {
+            const std::uint8_t* from = rows.get() + fileStride * std::uint64_t(i);
+            const std::int32_t fileRow = first + i; // from the bottom unless top-down
+            std::uint8_t* to = GetRow(layout.topDown ? fileRow + 1 : height - fileRow);
+            switch (layout.bitCount) {
+            case 24:
+                for (std::int32_t x = 0; x < width; ++x, from += bytesPerPixel)
+                    paper[std::size_t(x)] = std::min(std::min(from[0], from[1]), from[2]) >= kInkLimit;
+                break;
+            case 8:
+                for (std::int32_t x = 0; x < width; ++x)
+                    paper[std::size_t(x)] = !inkIndex[from[x]];
+                break;
+            default: // 4 bits, the left pixel in the high half
+                for (std::int32_t x = 0; x < width; ++x)
+                    paper[std::size_t(x)] = !inkIndex[(from[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F];
+            }
+            // Bit 7 of byte 0 is the leftmost pixel; a set bit is index 1, white.
+            for (std::int32_t x = 0; x < width; x += 8) {
+                const std::uint8_t* p = paper.data() + x;
+                to[x / 8] = std::uint8_t(p[0] << 7 | p[1] << 6 | p[2] << 5 | p[3] << 4 | p[4] << 3 | p[5] << 2 |
+                                         p[6] << 1 | p[7]);
+            }
+        }
+    }
     return 1;
 }
 

@@ -3,6 +3,7 @@
 
 #include "image/bitmap_image.h"
 #include "image/black_ink.h"
+#include "image/ink_rule.h"
 #include "image/row_halves.h"
 
 #include <algorithm>
@@ -14,10 +15,6 @@
 
 namespace orvane {
 namespace {
-
-constexpr std::uint8_t kInkLimit = 170;
-
-bool isInk(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return r < kInkLimit || g < kInkLimit || b < kInkLimit; }
 
 /// A row of a 1-bit image, eight pixels a byte with the leftmost in the
 /// highest bit, as mask words (leftmost pixel in the lowest bit).
@@ -71,7 +68,7 @@ InkMask InkMask::FromImage(const CBitmapImage& image, Rule rule)
     } else {
         const RGBQUAD* table = image.GetColorTable();
         for (std::uint32_t i = 0; table && i < image.GetColorTableSize() && i < 256; ++i)
-            inkIndex[i] = isInk(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
+            inkIndex[i] = IsInkColour(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
     }
     // Each word is built in a register, 64 pixels at a time, without a
     // branch per pixel; the two halves of the rows on two cores.

@@ -3,6 +3,7 @@
 
 #include "image/bitmap_image.h"
 #include "image/ink_mask.h"
+#include "image/ink_rule.h"
 
 #include <algorithm>
 #include <bit>
@@ -24,7 +25,7 @@ int paperIndex(const CBitmapImage& image)
     const RGBQUAD* table = image.GetColorTable();
     const std::uint32_t entries = std::min<std::uint32_t>(image.GetColorTableSize(), 1u << image.GetBitCount());
     for (std::uint32_t i = 0; table && i < entries; ++i)
-        if (table[i].rgbRed >= 170 && table[i].rgbGreen >= 170 && table[i].rgbBlue >= 170)
+        if (!IsInkColour(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue))
             return int(i);
     return -1;
 }

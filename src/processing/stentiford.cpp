@@ -58,6 +58,7 @@ class CellBuffer {
 public:
     void clear() { m_size = 0; }
     std::size_t size() const { return m_size; }
+    std::size_t capacity() const { return m_capacity; }
     bool empty() const { return m_size == 0; }
     const Cell& operator[](std::size_t i) const { return m_cells[i]; }
     const Cell* begin() const { return m_cells.get(); }
@@ -185,6 +186,8 @@ private:
     /// watches for that).
     void gather(bool whole)
     {
+        if (whole && m_all.empty() && m_all.capacity() == 0)
+            reserveForWholeGrid();
         m_wholeGathered = whole;
         m_all.clear();
         m_top.cells.clear();
@@ -219,6 +222,46 @@ private:
     /// Gathers the cells of row r from column `first` to `last`.
     void gatherSpan(int r, int first, int last)
     {
+        forEachCandidate(r, first, last,
+                         [this](int row, int c, unsigned any, unsigned top, unsigned bottom, unsigned left,
+                                unsigned right) { addCells(row, c, any, top, bottom, left, right); });
+    }
+
+    /// Makes room in every list for a gathering of the whole grid, counted
+    /// first: the lists then never grow while cells go in. Growing them by
+    /// doubling copied every cell once more and touched fresh memory for
+    /// each copy, a tenth of the thinning time on a large scan.
+    void reserveForWholeGrid()
+    {
+        std::size_t all = 0, top = 0, bottom = 0, left = 0, right = 0;
+        for (int r = 1; r <= m_rows - 2; ++r)
+            forEachCandidate(r, 1, m_cols - 2,
+                             [&](int, int, unsigned a, unsigned t, unsigned b, unsigned l, unsigned rt) {
+                                 all += std::size_t(std::popcount(a));
+                                 top += std::size_t(std::popcount(t));
+                                 bottom += std::size_t(std::popcount(b));
+                                 left += std::size_t(std::popcount(l));
+                                 right += std::size_t(std::popcount(rt));
+                             });
+        // Sixteen more each: a block of cells goes in after one check.
+        m_all.reserveMore(all + 16);
+        m_top.cells.reserveMore(top + 16);
+        m_bottom.cells.reserveMore(bottom + 16);
+        m_leftOf.reserveMore(left + 16);
+        m_rightOf.reserveMore(right + 16);
+        m_left.cells.reserveMore(left);
+        m_right.cells.reserveMore(right);
+    }
+
+    /// Calls `found(r, c, any, top, bottom, left, right)` for the ink cells
+    /// of row r from column `first` to `last` that have a background
+    /// 4-neighbour, up to sixteen at a time from column c: bit i of `any`
+    /// is set for such a cell at c + i, and of `top`, `bottom`, `left`,
+    /// `right` where the cell can match that template (background on that
+    /// side, not on the opposite one).
+    template <class Found>
+    void forEachCandidate(int r, int first, int last, Found&& found)
+    {
         const std::uint8_t* up = m_g[r - 1];
         const std::uint8_t* row = m_g[r];
         const std::uint8_t* down = m_g[r + 1];
@@ -237,7 +280,7 @@ private:
             const unsigned s = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(down + c), background))) & inkMask;
             const unsigned w = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(row + c - 1), background))) & inkMask;
             const unsigned e = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(row + c + 1), background))) & inkMask;
-            addCells(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
+            found(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
         }
 #endif
         for (; c <= last; ++c) {
@@ -245,7 +288,7 @@ private:
                 continue;
             const unsigned n = up[c] == kBackground, s = down[c] == kBackground;
             const unsigned w = row[c - 1] == kBackground, e = row[c + 1] == kBackground;
-            addCells(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
+            found(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
         }
     }
 

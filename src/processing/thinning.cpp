@@ -8,6 +8,7 @@
 
 #include "image/bitmap_image.h"
 #include "image/pixel_grid.h"
+#include "image/ink_rule.h"
 #include "processing/black_white_writer.h"
 #include "processing/operation_progress.h"
 #include "image/row_halves.h"
@@ -20,11 +21,6 @@
 
 namespace orvane {
 namespace {
-
-constexpr std::uint8_t kInkLimit = 170;
-
-/// Whether a colour is ink: any channel below the limit.
-bool isInk(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return r < kInkLimit || g < kInkLimit || b < kInkLimit; }
 
 /// The values a method works in.
 struct CellValues {
@@ -64,7 +60,7 @@ void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const st
 std::array<std::uint8_t, 256> indexValues(const CBitmapImage& image, CellValues values)
 {
     return IndexValues(image, values.background, [values](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-        return isInk(r, g, b) ? values.ink : values.background;
+        return IsInkColour(r, g, b) ? values.ink : values.background;
     });
 }
 

@@ -124,12 +124,13 @@ bool readThroughGdal(const fs::path& path, CBitmapImage& image, ScanInfo& info, 
 
 } // namespace
 
-bool ReadScan(const fs::path& path, CBitmapImage& image, ScanInfo& info, std::string& why, bool useGeoreferencing)
+bool ReadScan(const fs::path& path, CBitmapImage& image, ScanInfo& info, std::string& why, bool useGeoreferencing,
+              bool inkOnly)
 {
     image = CBitmapImage();
     info = ScanInfo();
     if (isBmp(path)) {
-        if (!ReadBmpFile(image, path)) {
+        if (!(inkOnly ? ReadBmpFileAsInk(image, path) : ReadBmpFile(image, path))) {
             why = "Error Loading Bitmap File: it might be corrupted or not Windows BMP RGB-subtype file "
                   "(uncompressed, 1, 4, 8, 24 or 32 bits per pixel).";
             return false;

@@ -26,8 +26,12 @@ namespace raster {
 /// Returns false with `why` saying what is wrong in the user's terms ("CMYK
 /// colour cannot be read; save the scan in RGB or grey"; the caller names
 /// the file), the image then empty.
+///
+/// With `inkOnly`, the image is only to be thinned and traced: a BMP is then
+/// read as its ink alone where that gives the same lines (see
+/// CBitmapImage::ReadInk), much faster and smaller for colour and grey.
 bool ReadScan(const std::filesystem::path& path, CBitmapImage& image, ScanInfo& info, std::string& why,
-              bool useGeoreferencing = true);
+              bool useGeoreferencing = true, bool inkOnly = false);
 
 /// The raster formats ReadScan reads, for file dialogs: a name and its
 /// file patterns ("TIFF", {"*.tif", "*.tiff"}), BMP first.

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstring>
 #include <sstream>
+#include <tuple>
 
 namespace orvane {
 namespace test {
@@ -270,6 +271,43 @@ TEST(BmpRead, BitmapsOfOtherToolsReadAsTheClassicFile)
     EXPECT_EQ(image.GetColorTable()[5].rgbBlue, 0);
     EXPECT_EQ(image.GetColorTable()[255].rgbBlue, 0);
     EXPECT_EQ(image.GetBits()[0], 1) << "the pixels follow the short table";
+}
+
+TEST(BmpRead, ReadingOnlyTheInkKeepsEveryPixelOfEveryLayout)
+{
+    // Widths around a byte of bits, rows either way up, 24 and 32 bits: the
+    // ink image is black exactly where the full image has ink.
+    for (int width : {1, 7, 8, 9, 17})
+        for (std::int32_t height : {3, -3})
+            for (auto [bits, infoSize, compression] :
+                 {std::tuple{24, 40u, 0u}, std::tuple{32, 40u, 0u}, std::tuple{32, 124u, 3u}}) {
+                SCOPED_TRACE(testing::Message() << width << " x " << height << ", " << bits << " bits");
+                BmpBuilder b;
+                b.width = width;
+                b.height = height;
+                b.bitCount = std::uint16_t(bits);
+                b.infoSize = infoSize;
+                b.compression = compression;
+                CBitmapImage whole, ink;
+                ASSERT_EQ(readFrom(whole, b.bytes()), 1);
+                std::istringstream in(b.bytes());
+                ASSERT_EQ(ink.ReadInk(in), 1);
+                ASSERT_EQ(ink.GetBitCount(), 1);
+                ASSERT_EQ(std::pair(ink.GetWidth(), ink.GetHeight()), std::pair(whole.GetWidth(), whole.GetHeight()));
+                for (int y = 1; y <= whole.GetHeight(); ++y)
+                    for (int x = 1; x <= width; ++x) {
+                        const Rgb c = pixel(whole, x, y);
+                        const bool isInk = c[0] < 170 || c[1] < 170 || c[2] < 170;
+                        EXPECT_EQ(pixel(ink, x, y), isInk ? (Rgb{0, 0, 0}) : (Rgb{255, 255, 255})) << x << "," << y;
+                    }
+            }
+    // What cannot be read in full cannot be read as ink either.
+    BmpBuilder shortFile;
+    shortFile.pixelDelta = -1;
+    CBitmapImage image;
+    std::istringstream in(shortFile.bytes());
+    EXPECT_EQ(image.ReadInk(in), 0);
+    EXPECT_TRUE(image.IsEmpty());
 }
 
 TEST(BmpRead, ATinyFileClaimingAHugeImageIsRefusedBeforeAnyLargeAllocation)

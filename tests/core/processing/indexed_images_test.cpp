@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -172,6 +173,54 @@ TEST(IndexedImages, TracingReadsBlackAsItsTwinDoes)
             ASSERT_EQ(p.size(), q.size()) << name(c);
             for (std::size_t k = 0; k < p.size(); ++k)
                 EXPECT_TRUE(p[k].m_dX == q[k].m_dX && p[k].m_dY == q[k].m_dY) << name(c);
+        }
+    }
+}
+
+/// The image after a BMP round trip, read in full or as its ink.
+CBitmapImage throughBmp(const CBitmapImage& image, bool inkOnly)
+{
+    std::stringstream file;
+    EXPECT_EQ(image.Write(file), 1);
+    CBitmapImage read;
+    EXPECT_EQ(inkOnly ? read.ReadInk(file) : read.Read(file), 1);
+    return read;
+}
+
+/// The black pixels of an image, row by row.
+std::string blackOf(const CBitmapImage& image)
+{
+    std::string out;
+    for (int y = 1; y <= image.GetHeight(); ++y)
+        for (int x = 1; x <= image.GetWidth(); ++x) {
+            std::uint8_t r = 1, g = 1, b = 1;
+            image.GetPixelColor(x, y, r, g, b);
+            out += r == 0 && g == 0 && b == 0 ? '#' : '.';
+        }
+    return out;
+}
+
+TEST(IndexedImages, AScanReadAsItsInkThinsAsTheWholeScan)
+{
+    SilentPort port;
+    unsigned seed = 200;
+    for (const Case& c : cases()) {
+        const CBitmapImage indexed = indexedDrawing(c.width, c.height, c.bits, c.table, seed++);
+        for (const CBitmapImage& scan : {indexed.Clone(), twin(indexed)}) {
+            const std::string what = name(c) + (scan.GetBitCount() == 24 ? ", 24-bit twin" : "");
+            CBitmapImage whole = throughBmp(scan, false), ink = throughBmp(scan, true);
+            // Indexed tables without pure black and white (and 1-bit files)
+            // are read in full: thinning leaves their other colours be.
+            const bool converted = scan.GetBitCount() > 1 && (scan.GetBitCount() == 24 || c.table == Table::Greys ||
+                                                              c.table == Table::BlackTwice);
+            EXPECT_EQ(ink.GetBitCount(), converted ? 1 : scan.GetBitCount()) << what;
+            EXPECT_EQ(ink.GetInfoHeader().biXPelsPerMeter, whole.GetInfoHeader().biXPelsPerMeter) << what;
+            for (std::uint16_t method : {kThinZhangSuen, kThinStentiford}) {
+                CBitmapImage a = whole.Clone(), b = ink.Clone();
+                ASSERT_EQ(Thin(a, port, method), 1);
+                ASSERT_EQ(Thin(b, port, method), 1);
+                EXPECT_EQ(blackOf(b), blackOf(a)) << what << ", method " << method;
+            }
         }
     }
 }
