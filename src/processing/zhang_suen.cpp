@@ -13,6 +13,7 @@
 #include "processing/operation_progress.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -149,6 +150,39 @@ private:
         }
     }
 
+    /// Calls f(c) for each ink cell of row r from column `first` to `last`
+    /// with a background 4-neighbour, left to right: only those can be edge
+    /// pixels. Eight cells at a time, as ink is 1 and background 0.
+    template <class F>
+    void forEachBorderInk(int r, int first, int last, F&& f) const
+    {
+        const std::uint8_t* up = m_g[r - 1];
+        const std::uint8_t* row = m_g[r];
+        const std::uint8_t* down = m_g[r + 1];
+        static_assert(std::endian::native == std::endian::little, "byte k of a word is cell c + k");
+        constexpr std::uint64_t kOnes = 0x0101010101010101;
+        auto word = [](const std::uint8_t* p) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            return w;
+        };
+        int c = first;
+        for (; c + 8 <= last + 1; c += 8) {
+            const std::uint64_t ink = word(row + c);
+            if (!ink)
+                continue;
+            // A byte is 1 where the cell is ink and not all four neighbours are.
+            std::uint64_t border = ink & ((word(up + c) & word(down + c) & word(row + c - 1) & word(row + c + 1)) ^ kOnes);
+            while (border) {
+                f(c + std::countr_zero(border) / 8);
+                border &= border - 1;
+            }
+        }
+        for (; c <= last; ++c)
+            if (row[c] && !(up[c] && down[c] && row[c - 1] && row[c + 1]))
+                f(c);
+    }
+
     /// Marks the cells of row r from column `first` to `last` that the pass
     /// removes unless a survival condition protects them.
     void markSpan(int r, int first, int last)
@@ -156,7 +190,7 @@ private:
         const std::uint8_t* up = m_g[r - 1];
         const std::uint8_t* row = m_g[r];
         const std::uint8_t* down = m_g[r + 1];
-        forEachInk(r, first, last, [&](int c) {
+        forEachBorderInk(r, first, last, [&](int c) {
             if (!nb::IsEdgeCode(nb::CodeOfNonZero(up, row, down, c)))
                 return;
             const bool east = isEdge(r, c + 1);
