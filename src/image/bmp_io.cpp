@@ -19,8 +19,12 @@
 #include <cstring>
 #include <istream>
 #include <new>
-#include <vector>
 #include <ostream>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace orvane {
 namespace {
@@ -193,6 +197,44 @@ bool readLayout(std::istream& in, BmpLayout& layout)
     return true;
 }
 
+/// Packs the leading pixels of a row of 24-bit pixels as a 1-bit image's
+/// row of ink (0) and paper (1), sixteen at a time, and returns how many it
+/// packed (a multiple of 16; none without SSE2). A pixel is ink when any
+/// of its bytes is below the ink limit, as IsInkColour says.
+std::int32_t packColourInk(const std::uint8_t* from, std::int32_t width, std::uint8_t* to)
+{
+#if defined(__SSE2__)
+    // For four pixels' twelve "byte is dark" bits: their paper bits, the
+    // leftmost pixel highest.
+    static const std::array<std::uint8_t, 4096> paperOfFour = [] {
+        std::array<std::uint8_t, 4096> table{};
+        for (unsigned bits = 0; bits < 4096; ++bits)
+            for (unsigned pixel = 0; pixel < 4; ++pixel)
+                if (((bits >> (3 * pixel)) & 7) == 0)
+                    table[bits] = std::uint8_t(table[bits] | (8u >> pixel));
+        return table;
+    }();
+    const __m128i limit = _mm_set1_epi8(char(kInkLimit - 1));
+    auto dark = [&](const std::uint8_t* p) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Below the limit exactly where the byte is its minimum with limit - 1.
+        return std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes))));
+    };
+    std::int32_t x = 0;
+    for (; x + 16 <= width; x += 16, from += 48, to += 2) {
+        const std::uint64_t bits = dark(from) | dark(from + 16) << 16 | dark(from + 32) << 32;
+        to[0] = std::uint8_t(paperOfFour[bits & 0xFFF] << 4 | paperOfFour[(bits >> 12) & 0xFFF]);
+        to[1] = std::uint8_t(paperOfFour[(bits >> 24) & 0xFFF] << 4 | paperOfFour[(bits >> 36) & 0xFFF]);
+    }
+    return x;
+#else
+    (void)from;
+    (void)width;
+    (void)to;
+    return 0;
+#endif
+}
+
 } // namespace
 
 int CBitmapImage::Read(std::istream& in)
@@ -295,9 +337,13 @@ int CBitmapImage::ReadInk(std::istream& in)
             const std::uint8_t* from = rows.get() + fileStride * std::uint64_t(i);
             const std::int32_t fileRow = first + i; // from the bottom unless top-down
             std::uint8_t* to = GetRow(layout.topDown ? fileRow + 1 : height - fileRow);
+            std::int32_t done = 0; // pixels already in `to`, a multiple of 8
             switch (layout.bitCount) {
             case 24:
-                for (std::int32_t x = 0; x < width; ++x, from += bytesPerPixel)
+                if (bytesPerPixel == 3)
+                    done = packColourInk(from, width, to);
+                from += bytesPerPixel * std::size_t(done);
+                for (std::int32_t x = done; x < width; ++x, from += bytesPerPixel)
                     paper[std::size_t(x)] = std::min(std::min(from[0], from[1]), from[2]) >= kInkLimit;
                 break;
             case 8:
@@ -309,7 +355,7 @@ int CBitmapImage::ReadInk(std::istream& in)
                     paper[std::size_t(x)] = !inkIndex[(from[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F];
             }
             // Bit 7 of byte 0 is the leftmost pixel; a set bit is index 1, white.
-            for (std::int32_t x = 0; x < width; x += 8) {
+            for (std::int32_t x = done; x < width; x += 8) {
                 const std::uint8_t* p = paper.data() + x;
                 to[x / 8] = std::uint8_t(p[0] << 7 | p[1] << 6 | p[2] << 5 | p[3] << 4 | p[4] << 3 | p[5] << 2 |
                                          p[6] << 1 | p[7]);
