@@ -5,7 +5,8 @@
 # topology (split: a line ends at every junction; clean: one line per drawn
 # stroke). fidelity_score compares the ARC output with the truth the
 # generator recorded. Prints one table (recall, precision, lines and pieces
-# per stroke, stubs, wall seconds; realistic runs are the median of five),
+# per stroke, pieces per stroke some line comes near, stubs, wall seconds;
+# realistic runs are the median of five),
 # the realistic drawing by kind of stroke, and the targets of the clean
 # topology with PASS or FAIL. The rows "truth" score the truth itself,
 # traced perfectly: the best any tracer can do (the realistic drawing's
@@ -115,14 +116,14 @@ for entry in open(os.path.join(work, "runs.txt")):
 
 def cells(s):
     return (f"{100 * s['recall']:8.2f} {100 * s['precision']:9.2f} {s['lines_per_stroke']:8.3f} "
-            f"{s['pieces_per_stroke']:8.3f} {100 * s['stubs']:7.2f}")
+            f"{s['pieces_per_stroke']:8.3f} {s['pieces_per_covered_stroke']:8.3f} {100 * s['stubs']:7.2f}")
 
-KEYS = ("recall", "precision", "lines_per_stroke", "pieces_per_stroke", "stubs")
+KEYS = ("recall", "precision", "lines_per_stroke", "pieces_per_stroke", "pieces_per_covered_stroke", "stubs")
 def mean(scores):
     return {k: sum(s[k] for s in scores) / len(scores) for k in KEYS}
 
 print(f"{'drawing':<12} {'method':<11} {'topology':<8} {'recall%':>8} {'precis%':>9} {'lines/st':>8} "
-      f"{'pieces/st':>8} {'stubs%':>7} {'seconds':>8}")
+      f"{'pieces/st':>8} {'pcs/cov':>8} {'stubs%':>7} {'seconds':>8}")
 for drawing, method, topology, seconds, s in rows:
     if s is None:
         print(f"{drawing:<12} {method:<11} {topology:<8} {'failed':>8}")

@@ -1,6 +1,6 @@
 // Scores traced lines against where a drawing's strokes truly run.
 //
-//   fidelity_score TRUTH.json TRACED.arc [--json OUT.json]
+//   fidelity_score TRUTH.json TRACED.arc [--json OUT.json] [--missed OUT.tsv]
 //
 // TRUTH.json is what make_drawing --truth writes: strokes as centre-line
 // polylines in continuous image coordinates (pixel column x, row y spans
@@ -24,11 +24,19 @@
 //                      shattered into lines too short to count is in as
 //                      many pieces as lines cover 1.5 pixels of it, and at
 //                      least one: it is covered, and in pieces.
+//   pieces per covered stroke
+//                      the same over the strokes some traced line comes
+//                      near: a stroke missed whole lowers pieces per stroke,
+//                      not this
 //   stubs              share of traced lines shorter than 5 pixels
 //   stubs not drawn    the same, less the lines over strokes drawn shorter
 //                      than 5 pixels (a faithful trace of those is short)
 //   lines, strokes     the counts
 // with the same figures for each kind of stroke (line, arc, lettering...).
+// --missed writes, for finding where recall is lost, one row per run of a
+// stroke that no traced line comes near: the stroke's number (from 0),
+// kind, width and length, the run's length, where on the stroke it lies
+// (start, end, middle, or the whole stroke) and its first and last point.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -59,6 +67,7 @@ struct Polyline {
     std::vector<Point> points;
     bool closed = false;
     std::string kind;
+    double width = 0; ///< of a drawn stroke
 };
 
 /// Calls `visit(from, to)` for every segment, the closing one included.
@@ -358,6 +367,8 @@ bool readTruth(const char* path, std::vector<Polyline>& strokes, std::string& er
         stroke.closed = closed && closed->boolean;
         const Json* kind = item.get("kind");
         stroke.kind = kind && kind->type == Json::String ? kind->text : "stroke";
+        const Json* width = item.get("width");
+        stroke.width = width && width->type == Json::Number ? width->number : 0;
         for (const Json& point : points->items) {
             if (point.items.size() != 2 || point.items[0].type != Json::Number || point.items[1].type != Json::Number)
                 return error = "has a point that is not [x, y]", false;
@@ -407,7 +418,7 @@ bool readArc(const char* path, std::vector<Polyline>& lines, std::string& error)
 // ---- Scoring ---------------------------------------------------------------
 
 struct Tally {
-    int strokes = 0;
+    int strokes = 0, uncovered = 0;
     double length = 0, covered = 0, pieces = 0;
 };
 
@@ -423,6 +434,7 @@ struct Score {
     double precision() const { return share(tracedNear, tracedLength); }
     double linesPerStroke() const { return share(lines, all.strokes); }
     double piecesPerStroke() const { return share(all.pieces, all.strokes); }
+    double piecesPerCoveredStroke() const { return share(all.pieces, all.strokes - all.uncovered); }
     double stubShare() const { return share(stubs, lines); }
     double undrawnStubShare() const { return share(stubs - drawnShort, lines); }
 };
@@ -458,8 +470,10 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
                     one.pieces += 1;
             one.pieces = std::max(one.pieces, 1.0);
         }
+        one.uncovered = coverBy.empty();
         for (Tally* tally : {&result.all, &result.byKind[stroke.kind]}) {
             tally->strokes += one.strokes;
+            tally->uncovered += one.uncovered;
             tally->length += one.length;
             tally->covered += one.covered;
             tally->pieces += one.pieces;
@@ -484,15 +498,53 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
     return result;
 }
 
+/// The runs of every stroke that no traced line comes near, as --missed
+/// writes them.
+std::string missedRuns(const std::vector<Polyline>& strokes, const std::vector<Polyline>& lines)
+{
+    const SegmentGrid traced(lines);
+    std::string out = "stroke\tkind\twidth\tlength\tmissed\twhere\tx0\ty0\tx1\ty1\n";
+    char row[256];
+    for (std::size_t s = 0; s < strokes.size(); ++s) {
+        struct Run {
+            double from, to;
+            Point first, last;
+        };
+        std::vector<Run> runs;
+        double along = 0;
+        bool open = false;
+        forEachSample(strokes[s], [&](Point p, double weight) {
+            const bool missed = traced.nearest(p).first < 0;
+            if (missed && !open)
+                runs.push_back({along, along, p, p});
+            if (missed) {
+                runs.back().to = along + weight;
+                runs.back().last = p;
+            }
+            open = missed;
+            along += weight;
+        });
+        for (const Run& r : runs) {
+            const bool atStart = r.from == 0, atEnd = r.to >= along - 1e-9 && !strokes[s].closed;
+            const char* where = atStart && atEnd ? "whole" : atStart && !strokes[s].closed ? "start" : atEnd ? "end" : "middle";
+            std::snprintf(row, sizeof row, "%zu\t%s\t%g\t%.2f\t%.2f\t%s\t%.1f\t%.1f\t%.1f\t%.1f\n", s,
+                          strokes[s].kind.c_str(), strokes[s].width, along, r.to - r.from, where, r.first.x, r.first.y,
+                          r.last.x, r.last.y);
+            out += row;
+        }
+    }
+    return out;
+}
+
 std::string json(const Score& s)
 {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer,
                   "{\"recall\":%.6f,\"precision\":%.6f,\"lines_per_stroke\":%.6f,\"pieces_per_stroke\":%.6f,"
-                  "\"stubs\":%.6f,\"stubs_undrawn\":%.6f,\"lines\":%d,\"strokes\":%d,\"truth_length\":%.1f,\"traced_length\":%.1f,"
-                  "\"by_kind\":{",
-                  s.recall(), s.precision(), s.linesPerStroke(), s.piecesPerStroke(), s.stubShare(), s.undrawnStubShare(), s.lines,
-                  s.all.strokes, s.all.length, s.tracedLength);
+                  "\"pieces_per_covered_stroke\":%.6f,\"stubs\":%.6f,\"stubs_undrawn\":%.6f,\"lines\":%d,\"strokes\":%d,"
+                  "\"uncovered\":%d,\"truth_length\":%.1f,\"traced_length\":%.1f,\"by_kind\":{",
+                  s.recall(), s.precision(), s.linesPerStroke(), s.piecesPerStroke(), s.piecesPerCoveredStroke(), s.stubShare(),
+                  s.undrawnStubShare(), s.lines, s.all.strokes, s.all.uncovered, s.all.length, s.tracedLength);
     std::string out = buffer;
     bool first = true;
     for (const auto& [kind, t] : s.byKind) {
@@ -512,7 +564,8 @@ void print(const Score& s)
     std::printf("recall             %.2f %%\n", 100 * s.recall());
     std::printf("precision          %.2f %%\n", 100 * s.precision());
     std::printf("lines per stroke   %.3f\n", s.linesPerStroke());
-    std::printf("pieces per stroke  %.3f\n", s.piecesPerStroke());
+    std::printf("pieces per stroke  %.3f (%.3f over the %d strokes a line comes near)\n", s.piecesPerStroke(),
+                s.piecesPerCoveredStroke(), s.all.strokes - s.all.uncovered);
     std::printf("stubs              %.2f %% (%d lines shorter than %g px, %d of them over strokes drawn as short)\n",
                 100 * s.stubShare(), s.stubs, kStubLength, s.drawnShort);
     std::printf("stubs not drawn    %.2f %%\n", 100 * s.undrawnStubShare());
@@ -527,14 +580,17 @@ int main(int argc, char** argv)
 {
     std::vector<const char*> files;
     const char* jsonPath = nullptr;
+    const char* missedPath = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc)
             jsonPath = argv[++i];
+        else if (std::strcmp(argv[i], "--missed") == 0 && i + 1 < argc)
+            missedPath = argv[++i];
         else
             files.push_back(argv[i]);
     }
     if (files.size() != 2) {
-        std::fprintf(stderr, "usage: fidelity_score TRUTH.json TRACED.arc [--json OUT.json]\n");
+        std::fprintf(stderr, "usage: fidelity_score TRUTH.json TRACED.arc [--json OUT.json] [--missed OUT.tsv]\n");
         return 2;
     }
     std::vector<Polyline> strokes, lines;
@@ -551,6 +607,14 @@ int main(int argc, char** argv)
         out << json(s);
         if (!out.flush()) {
             std::fprintf(stderr, "fidelity_score: cannot write %s\n", jsonPath);
+            return 1;
+        }
+    }
+    if (missedPath) {
+        std::ofstream out(missedPath, std::ios::binary);
+        out << missedRuns(strokes, lines);
+        if (!out.flush()) {
+            std::fprintf(stderr, "fidelity_score: cannot write %s\n", missedPath);
             return 1;
         }
     }
