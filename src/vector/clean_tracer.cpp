@@ -98,6 +98,9 @@ private:
     }
 
     /// Little rings hanging on one junction: holes left in a blob of ink.
+    /// A ring round a hole narrower than the ink beside it is a hole in a
+    /// thick stroke; a ring round a wider gap is drawn (two strokes of a
+    /// letter that meet at both ends) and stays.
     bool dropSmallLoops()
     {
         bool changed = false;
@@ -105,7 +108,7 @@ private:
             SkeletonGraph::Edge& ed = m_g.edges[e];
             if (!ed.alive || ed.ring() || ed.from != ed.to)
                 continue;
-            if (double(ed.pixels.size()) < 2.0 * widthAt(node(ed.from)) + 2.0) {
+            if (double(ed.pixels.size()) < 2.0 * widthAt(node(ed.from)) + 2.0 && holeInInk(ed)) {
                 detach(int(e));
                 changed = true;
             }
@@ -113,9 +116,31 @@ private:
         return changed;
     }
 
+    /// Whether the ring of pixels `ed` runs round a hole no wider than the
+    /// ink on either side of it: its pixels lie, on average, at least half
+    /// as deep in the ink as they lie from the ring's middle.
+    bool holeInInk(const SkeletonGraph::Edge& ed) const
+    {
+        if (!m_options.ink)
+            return true;
+        double sumX = 0, sumY = 0;
+        for (SkeletonPixel p : ed.pixels) {
+            sumX += p.x;
+            sumY += p.y;
+        }
+        const double count = double(ed.pixels.size());
+        const double mx = sumX / count, my = sumY / count;
+        double across = 0, depth = 0;
+        for (SkeletonPixel p : ed.pixels) {
+            across += std::hypot(p.x - mx, p.y - my);
+            depth += m_options.ink->radiusAt(p.x, p.y);
+        }
+        return depth >= 0.5 * across;
+    }
+
     /// A branch from a junction to a free end no longer than the stroke is
-    /// wide is a spur of thinning, not a drawn line; junctions keep at least
-    /// two branches.
+    /// wide, whose ink ends within the junction's blob, is a spur of
+    /// thinning, not a drawn line; junctions keep at least two branches.
     bool removeSpurs()
     {
         bool changed = false;
@@ -134,7 +159,8 @@ private:
                     const int other = ed.from == int(n) ? ed.to : ed.from;
                     if (other == int(n) || node(other).kind != Kind::End)
                         continue;
-                    if (double(ed.pixels.size()) <= limit && (shortest < 0 || ed.pixels.size() < shortestLength)) {
+                    if (double(ed.pixels.size()) <= limit && (shortest < 0 || ed.pixels.size() < shortestLength) &&
+                        capWithin(junction, ed, other)) {
                         shortest = e;
                         shortestLength = ed.pixels.size();
                     }
@@ -148,6 +174,48 @@ private:
             }
         }
         return changed;
+    }
+
+    /// Whether the ink of a branch ends within the junction's blob: the
+    /// last ink beyond its free end, straight on from the junction, lies no
+    /// farther from the junction's point than a corner of the blob. A
+    /// branch that thinning pulled out into a corner of the ink does; the
+    /// end of a short drawn stroke reaches out past the blob.
+    bool capWithin(const SkeletonGraph::Node& junction, const SkeletonGraph::Edge& ed, int end) const
+    {
+        if (!m_options.ink)
+            return true;
+        const InkMask& ink = *m_options.ink;
+        const SkeletonGraph::Node& tip = m_g.nodes[std::size_t(end)];
+        double dx = tip.x - junction.x, dy = tip.y - junction.y;
+        double reach = std::hypot(dx, dy);
+        if (reach < 0.5) {
+            const Point d = branchDirection({junction.x, junction.y}, ed, ed.from == end ? 1 : 0, 3.0);
+            dx = d.x;
+            dy = d.y;
+        } else {
+            dx /= reach;
+            dy /= reach;
+        }
+        double last = 0;
+        for (double t = 0.5; t <= 24.0; t += 0.5) {
+            if (!ink.ink(int(std::lround(tip.x + dx * t)), int(std::lround(tip.y + dy * t))))
+                break;
+            last = t;
+        }
+        reach += last + 0.5;
+        const double radius = ink.radiusAt(junction.x, junction.y);
+        if (reach <= 1.5 * radius + 1.0)
+            return true;
+        // Past the blob, a bump no longer than it is wide is no stroke.
+        std::vector<double> depths;
+        for (SkeletonPixel p : ed.pixels)
+            if (std::hypot(p.x - junction.x, p.y - junction.y) > radius)
+                depths.push_back(ink.radiusAt(p.x, p.y));
+        if (depths.empty())
+            return true;
+        std::nth_element(depths.begin(), depths.begin() + long(depths.size() / 2), depths.end());
+        return reach - radius <= 2.0 * depths[depths.size() / 2];
     }
 
     /// Two junctions a short edge apart are one place where strokes meet
@@ -535,7 +603,11 @@ private:
             // Inside a junction's blob thinning bends the centre pixels
             // towards the other strokes: the line runs straight from the
             // junction's point to the first pixel outside it.
-            const std::size_t first = pixelsInside(ed, side, nodeAt(ed, side), count);
+            // A free end keeps its pixel, however near the junction: the
+            // line then reaches out to the end cap rather than shrinking to
+            // the junction's point.
+            const bool freeExit = m_g.nodes[std::size_t(exitNode)].kind != Kind::Junction;
+            const std::size_t first = pixelsInside(ed, side, nodeAt(ed, side), freeExit ? count - 1 : count);
             const std::size_t last = count - pixelsInside(ed, exitSide, exitNode, count - first);
             for (std::size_t k = first; k < last; ++k) {
                 const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];

@@ -237,6 +237,26 @@ TEST_P(CleanTopology, SpursAndSpecksGo)
     EXPECT_EQ(kept.lines.size(), 2u); // despeckling off: the speck is a dot
 }
 
+TEST_P(CleanTopology, ShortDrawnStrokesOnOthersStay)
+{
+    for (double length : {2.0, 3.0, 4.0}) {
+        // A thin tick on a heavy line, reaching `length` past its edge: its
+        // branch is no longer than the heavy line is wide, but its ink ends
+        // well outside the crossing.
+        SCOPED_TRACE(length);
+        CBitmapImage image = blank(120, 60);
+        test::DrawStroke(image, 15, 30, 105, 30, 8);
+        test::DrawStroke(image, 60, 30, 60, 26 - length, 2);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_EQ(t.lines.size(), 2u);
+        const int tick = spans(t.lines[0], at(15, 30), at(105, 30), 2.0) ? 1 : 0;
+        EXPECT_TRUE(spans(t.lines[1 - tick], at(15, 30), at(105, 30), 2.0));
+        // The tick runs from the line's centre out to its own end.
+        EXPECT_TRUE(spans(t.lines[tick], at(60, 30), at(60, 26 - length), 1.5));
+        expectWithinTolerance(t);
+    }
+}
+
 TEST_P(CleanTopology, InkThatCannotBeThinnedIsTracedAndReported)
 {
     // Two circles closer together than their strokes are wide, and two
