@@ -411,7 +411,13 @@ public:
             ports.clear();
             directions.clear();
             far.clear();
-            const double reach = std::max(3.0, 1.5 * m_cleaner.widthAt(junction)) + junction.spread;
+            // Where a line goes on is judged from farther away than where it
+            // runs through the junction: a few pixels from the junction, the
+            // steps of a thin line's pixels swing its direction by tens of
+            // degrees, and a curve bends away from its chord farther out.
+            const double width = m_cleaner.widthAt(junction);
+            const double reach = std::max(3.0, 1.5 * width) + junction.spread;
+            const double heading = std::max(8.0, 2.0 * width) + junction.spread;
             for (std::size_t i = 0; i < junction.edges.size(); ++i) {
                 const int e = junction.edges[i];
                 const SkeletonGraph::Edge& ed = m_g.edges[std::size_t(e)];
@@ -420,7 +426,7 @@ public:
                 const int side = (ed.from == int(n) && !second) ? 0 : 1;
                 ports.push_back(2 * e + side);
                 far.push_back(farPoint(int(n), e, side, reach));
-                directions.push_back(unit({junction.x, junction.y}, far.back()));
+                directions.push_back(unit({junction.x, junction.y}, farPoint(int(n), e, side, heading)));
             }
             pairs.clear();
             for (std::size_t i = 0; i < ports.size(); ++i)
@@ -439,7 +445,7 @@ public:
                     chords.push_back({at(p.a), at(p.b)});
                 }
             }
-            placeOnThroughLines(n, chords, std::max(1.5, 0.5 * m_cleaner.widthAt(junction)));
+            placeOnThroughLines(n, chords, std::max(1.5, 0.5 * width));
         }
     }
 

@@ -135,6 +135,17 @@ TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
         expectWithinTolerance(t);
     }
     {
+        // A heavy stem at 60 degrees on a thin bar: the few pixels of the
+        // bar beside the junction step, and must not read as a turn.
+        SCOPED_TRACE("slanted T");
+        CBitmapImage image = blank(140, 110);
+        test::DrawStroke(image, 15, 20, 125, 20, 2);
+        test::DrawStroke(image, 80, 20, 80 - 37.5, 20 + 65, 4);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_EQ(t.lines.size(), 2u);
+        EXPECT_TRUE(spans(t.lines[0], at(15, 20), at(125, 20), 2.0) || spans(t.lines[1], at(15, 20), at(125, 20), 2.0));
+    }
+    {
         // An H: the bar ends on each post; the posts are not a crossing.
         SCOPED_TRACE("H");
         CBitmapImage image = blank(100, 100);
