@@ -398,12 +398,14 @@ public:
     {
         const double limit = std::cos(m_options.joinAngle * kPi / 180.0);
         struct Pair {
+            bool stub;           // one of the two branches ends close by
             double straightness; // cosine of the turn: 1 goes straight on
             int a, b;
         };
         std::vector<Pair> pairs;
         std::vector<int> ports;
         std::vector<Point> directions, far;
+        std::vector<bool> stubs;
         for (std::size_t n = 0; n < m_g.nodes.size(); ++n) {
             const SkeletonGraph::Node& junction = m_g.nodes[n];
             if (!junction.alive || junction.kind != Kind::Junction || junction.edges.size() < 3)
@@ -411,6 +413,7 @@ public:
             ports.clear();
             directions.clear();
             far.clear();
+            stubs.clear();
             // Where a line goes on is judged from farther away than where it
             // runs through the junction: a few pixels from the junction, the
             // steps of a thin line's pixels swing its direction by tens of
@@ -426,16 +429,23 @@ public:
                 const int side = (ed.from == int(n) && !second) ? 0 : 1;
                 ports.push_back(2 * e + side);
                 far.push_back(farPoint(int(n), e, side, reach));
-                directions.push_back(unit({junction.x, junction.y}, farPoint(int(n), e, side, heading)));
+                const Point ahead = farPoint(int(n), e, side, heading);
+                directions.push_back(unit({junction.x, junction.y}, ahead));
+                stubs.push_back(std::hypot(ahead.x - junction.x, ahead.y - junction.y) < heading - 1.0);
             }
             pairs.clear();
             for (std::size_t i = 0; i < ports.size(); ++i)
                 for (std::size_t j = i + 1; j < ports.size(); ++j) {
                     const double straight = straightness(directions[i], directions[j]);
                     if (straight >= limit)
-                        pairs.push_back({straight, ports[i], ports[j]});
+                        pairs.push_back({stubs[i] || stubs[j], straight, ports[i], ports[j]});
                 }
-            std::sort(pairs.begin(), pairs.end(), [](const Pair& p, const Pair& q) { return p.straightness > q.straightness; });
+            // Branches that go on pair first: a line carries on into a
+            // branch that ends a few pixels on (the tail of a stroke past a
+            // crossing) only when no branch that goes on continues it.
+            std::sort(pairs.begin(), pairs.end(), [](const Pair& p, const Pair& q) {
+                return p.stub != q.stub ? q.stub : p.straightness > q.straightness;
+            });
             std::vector<std::pair<Point, Point>> chords;
             for (const Pair& p : pairs) {
                 if (m_partner[std::size_t(p.a)] < 0 && m_partner[std::size_t(p.b)] < 0 && p.a / 2 != p.b / 2) {

@@ -146,6 +146,19 @@ TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
         EXPECT_TRUE(spans(t.lines[0], at(15, 20), at(125, 20), 2.0) || spans(t.lines[1], at(15, 20), at(125, 20), 2.0));
     }
     {
+        // A line bending by 25 degrees where a short tick leaves it straight
+        // on: the line goes on into its own long branch, not the tick.
+        SCOPED_TRACE("tick straight on at a bend");
+        CBitmapImage image = blank(120, 130);
+        const double bx = 60 + 55 * std::sin(25 * kPi / 180), by = 60 + 55 * std::cos(25 * kPi / 180);
+        test::DrawStroke(image, 60, 5, 60, 60, 3);
+        test::DrawStroke(image, 60, 60, bx, by, 3);
+        test::DrawStroke(image, 60, 60, 60, 69, 2);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_EQ(t.lines.size(), 2u);
+        EXPECT_TRUE(spans(t.lines[0], at(60, 5), at(bx, by), 2.0) || spans(t.lines[1], at(60, 5), at(bx, by), 2.0));
+    }
+    {
         // An H: the bar ends on each post; the posts are not a crossing.
         SCOPED_TRACE("H");
         CBitmapImage image = blank(100, 100);
