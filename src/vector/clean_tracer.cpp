@@ -20,14 +20,15 @@ struct Point {
     double x, y;
 };
 
-/// Distance from p to the segment a..b.
-double segmentDistance(Point p, Point a, Point b)
+/// The square of the distance from p to the segment a..b.
+double segmentDistanceSq(Point p, Point a, Point b)
 {
     const double dx = b.x - a.x, dy = b.y - a.y;
     const double lengthSq = dx * dx + dy * dy;
     double t = lengthSq > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / lengthSq : 0.0;
     t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+    const double ex = p.x - a.x - t * dx, ey = p.y - a.y - t * dy;
+    return ex * ex + ey * ey;
 }
 
 /// The unit direction from `from` along an edge, leaving by its `side`
@@ -77,6 +78,17 @@ public:
     }
     double widthAt(const SkeletonGraph::Node& node) const { return widthAt(node.x, node.y); }
 
+    /// The stroke width at node n, found once while the node stays put.
+    double widthAt(int n)
+    {
+        if (m_width.size() < m_g.nodes.size())
+            m_width.resize(m_g.nodes.size(), -1.0);
+        double& width = m_width[std::size_t(n)];
+        if (width < 0)
+            width = widthAt(node(n));
+        return width;
+    }
+
 private:
     SkeletonGraph::Node& node(int id) { return m_g.nodes[std::size_t(id)]; }
     SkeletonGraph::Edge& edge(int id) { return m_g.edges[std::size_t(id)]; }
@@ -108,7 +120,7 @@ private:
             SkeletonGraph::Edge& ed = m_g.edges[e];
             if (!ed.alive || ed.ring() || ed.from != ed.to)
                 continue;
-            if (double(ed.pixels.size()) < 2.0 * widthAt(node(ed.from)) + 2.0 && holeInInk(ed)) {
+            if (double(ed.pixels.size()) < 2.0 * widthAt(ed.from) + 2.0 && holeInInk(ed)) {
                 detach(int(e));
                 changed = true;
             }
@@ -151,7 +163,7 @@ private:
                 SkeletonGraph::Node& junction = m_g.nodes[n];
                 if (junction.edges.size() < 3)
                     break;
-                const double limit = std::max(2.0, 0.75 * widthAt(junction));
+                const double limit = std::max(2.0, 0.75 * widthAt(int(n)));
                 int shortest = -1;
                 std::size_t shortestLength = 0;
                 for (int e : junction.edges) {
@@ -231,7 +243,7 @@ private:
             if (node(a).kind != Kind::Junction || node(b).kind != Kind::Junction)
                 continue;
             // Junctions three pixels apart or closer are one place at any width.
-            const double limit = std::max(4.0, std::min(widthAt(node(a)), widthAt(node(b))));
+            const double limit = std::max(4.0, std::min(widthAt(a), widthAt(b)));
             if (double(ed.pixels.size()) >= limit && !crossingApart(int(e), limit))
                 continue;
             // The merged junction lies at the mean of all its pixels.
@@ -251,6 +263,7 @@ private:
             detach(int(e));
             keep.x = at.x;
             keep.y = at.y;
+            m_width[std::size_t(a)] = -1.0; // moved
             keep.pixels = pixels;
             keep.spread = spread;
             for (int moved : gone.edges) {
@@ -356,29 +369,35 @@ private:
 
     SkeletonGraph& m_g;
     const CleanTraceOptions& m_options;
+    std::vector<double> m_width; ///< by node: its stroke width, or -1 until asked
 };
 
-/// Notes where a finished line starts in reading order, then lets go of
-/// what is no longer needed: the room its vertices outgrew and, unless
-/// kept, the pixels it was traced from.
-void settle(CleanLine& line, bool keepSource)
+/// Notes where a line starts in reading order, from the pixels it was
+/// traced from (its vertices before they are simplified) and, when the
+/// options keep them, keeps a copy of those pixels.
+void noteSource(CleanLine& line, bool keepSource)
 {
-    line.topY = line.source.y[0];
-    line.topX = line.source.x[0];
-    for (int i = 1; i < line.source.count; ++i) {
-        const double y = line.source.y[std::size_t(i)], x = line.source.x[std::size_t(i)];
+    line.topY = line.points.y[0];
+    line.topX = line.points.x[0];
+    for (int i = 1; i < line.points.count; ++i) {
+        const double y = line.points.y[std::size_t(i)], x = line.points.x[std::size_t(i)];
         if (y < line.topY || (y == line.topY && x < line.topX)) {
             line.topY = y;
             line.topX = x;
         }
     }
+    if (keepSource)
+        line.source = line.points;
+}
+
+/// Lets go of the room a finished line's vertices outgrew.
+void settle(CleanLine& line)
+{
     const std::size_t used = std::size_t(std::max(1, line.points.count));
     line.points.x.resize(used);
     line.points.y.resize(used);
     line.points.x.shrink_to_fit();
     line.points.y.shrink_to_fit();
-    if (!keepSource)
-        line.source = PointList();
 }
 
 /// Builds lines from the cleaned graph: pairs branches at junctions and
@@ -524,8 +543,8 @@ public:
             if (n.alive && (n.kind == Kind::Dot || (n.kind == Kind::Junction && n.edges.empty()))) {
                 CleanLine line;
                 line.points.append(n.x, n.y);
-                line.source.append(n.x, n.y);
-                settle(line, m_options.keepSource);
+                noteSource(line, m_options.keepSource);
+                settle(line);
                 emit(std::move(line));
             }
         }
@@ -684,20 +703,20 @@ private:
     static void addPoint(CleanLine& line, std::vector<bool>& keep, double x, double y, bool fixed)
     {
         line.points.append(x, y);
-        line.source.append(x, y);
         keep.push_back(fixed);
     }
 
     void finish(CleanLine& line, std::vector<bool>& keep)
     {
         if (!line.closed && m_options.ink && line.points.count >= 2) {
+            // Pixels thinning left past an end cap are not centre pixels:
+            // the line is measured against its ends as moved.
             extendEnd(line, keep, true);
             extendEnd(line, keep, false);
-            // Pixels thinning left past an end cap are not centre pixels.
-            line.source = line.points;
         }
+        noteSource(line, m_options.keepSource);
         SimplifyWithinTolerance(line.points, std::move(keep), m_options);
-        settle(line, m_options.keepSource);
+        settle(line);
     }
 
     /// Puts a free end at the middle of the stroke's end cap: as far inside
@@ -841,13 +860,13 @@ void reduceSpan(const PointList& points, int first, int last, double tolerance, 
         double farthest = -1;
         int at = -1;
         for (int i = from + 1; i < to; ++i) {
-            const double d = segmentDistance({points.x[std::size_t(i)], points.y[std::size_t(i)]}, a, b);
+            const double d = segmentDistanceSq({points.x[std::size_t(i)], points.y[std::size_t(i)]}, a, b);
             if (d > farthest) {
                 farthest = d;
                 at = i;
             }
         }
-        if (farthest <= tolerance)
+        if (farthest <= tolerance * tolerance)
             continue;
         keep[std::size_t(at)] = true;
         spans.push_back({from, at});
@@ -877,7 +896,7 @@ void SimplifyWithinTolerance(PointList& points, std::vector<bool> keep, const Cl
             const std::size_t p = std::size_t(i - 1), c = std::size_t(i), n = std::size_t(i + 1);
             double dx = (before.x[p] + before.x[c] + before.x[n]) / 3.0 - before.x[c];
             double dy = (before.y[p] + before.y[c] + before.y[n]) / 3.0 - before.y[c];
-            const double length = std::hypot(dx, dy);
+            const double length = std::sqrt(dx * dx + dy * dy);
             if (length > step) {
                 dx *= step / length;
                 dy *= step / length;

@@ -49,8 +49,7 @@ bool same(SkeletonPixel a, SkeletonPixel b) { return a.x == b.x && a.y == b.y; }
 class Builder {
 public:
     Builder(SkeletonGraph& graph, InkMask&& lines)
-        : m_graph(graph), m_width(lines.width()), m_line(std::move(lines)), m_junction(m_width, m_line.height()),
-          m_seen(m_width, m_line.height())
+        : m_graph(graph), m_width(lines.width()), m_line(std::move(lines)), m_seen(m_width, m_line.height())
     {
     }
 
@@ -65,7 +64,6 @@ public:
                 return false;
             forEachInk(m_line, y, [&](int x) {
                 if (neighbours(m_line, x, y, around) >= 3) {
-                    m_junction.set(x, y, true);
                     m_seen.set(x, y, true);
                     junctionPixels.push_back({x, y});
                 }
@@ -94,7 +92,7 @@ public:
                 sumY += q.y;
                 const int n = neighbours(m_line, q.x, q.y, around);
                 for (int i = 0; i < n; ++i) {
-                    if (m_junction.ink(around[i].x, around[i].y) && m_nodeOf.emplace(key(around[i]), node).second)
+                    if (junctionAt(around[i]) && m_nodeOf.emplace(key(around[i]), node).second)
                         stack.push_back(around[i]);
                 }
             }
@@ -149,6 +147,15 @@ private:
         }
     }
 
+    /// Whether a pixel is a junction pixel. Every junction pixel is marked
+    /// seen from the start, and no pixel walked has three neighbours, so
+    /// only seen pixels need their neighbours counted.
+    bool junctionAt(SkeletonPixel p) const
+    {
+        SkeletonPixel around[8];
+        return m_seen.ink(p.x, p.y) && neighbours(m_line, p.x, p.y, around) >= 3;
+    }
+
     std::uint64_t key(SkeletonPixel p) const { return std::uint64_t(p.y) * std::uint64_t(m_width) + std::uint64_t(p.x); }
 
     int addNode(SkeletonGraph::NodeKind kind, SkeletonPixel at)
@@ -178,7 +185,7 @@ private:
         SkeletonPixel around[8];
         SkeletonPixel current = first;
         for (;;) {
-            if (m_junction.ink(current.x, current.y)) {
+            if (junctionAt(current)) {
                 edge.to = m_nodeOf.at(key(current));
                 break;
             }
@@ -192,7 +199,7 @@ private:
                     break;
                 }
             }
-            if (n != 2 || (!m_junction.ink(next.x, next.y) && m_seen.ink(next.x, next.y))) {
+            if (n != 2 || (m_seen.ink(next.x, next.y) && !junctionAt(next))) {
                 // A free end (or, on odd ink, a pixel already walked).
                 edge.to = addNode(SkeletonGraph::NodeKind::End, current);
                 break;
@@ -248,7 +255,6 @@ private:
     SkeletonGraph& m_graph;
     int m_width;
     InkMask m_line;     ///< line pixels
-    InkMask m_junction; ///< junction pixels
     InkMask m_seen;     ///< pixels already in an edge or a node
     std::unordered_map<std::uint64_t, int> m_nodeOf;
 };
