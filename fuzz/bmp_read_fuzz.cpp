@@ -1,8 +1,11 @@
 // The BMP reader on any bytes. Whatever it accepts must be an image it can
 // write and read back unchanged (same header, colour table and pixel bytes,
 // and the same file the second time), whose pixels can be read at the
-// corners and in the middle, and which refuses pixels outside it.
+// corners and in the middle, and which refuses pixels outside it. Reading
+// only the ink must accept and refuse the same bytes, and give black
+// exactly where the full image has ink, when it reads the ink.
 #include "image/bitmap_image.h"
+#include "image/ink_rule.h"
 
 #include "fuzz_check.h"
 
@@ -43,6 +46,21 @@ void checkPixel(const CBitmapImage& first, const CBitmapImage& second, int x, in
     FUZZ_CHECK(r1 == r2 && g1 == g2 && b1 == b2);
 }
 
+/// The ink image against the full one at (x, y): black where the full
+/// image has ink, white elsewhere (when it was read as ink at all).
+void checkInk(const CBitmapImage& image, const CBitmapImage& ink, int x, int y)
+{
+    std::uint8_t r = 0, g = 0, b = 0, ri = 1, gi = 1, bi = 1;
+    FUZZ_CHECK(image.GetPixelColor(x, y, r, g, b) == 1);
+    FUZZ_CHECK(ink.GetPixelColor(x, y, ri, gi, bi) == 1);
+    if (ink.GetBitCount() != 1 || image.GetBitCount() == 1)
+        FUZZ_CHECK(r == ri && g == gi && b == bi); // read in full
+    else if (orvane::IsInkColour(r, g, b))
+        FUZZ_CHECK(ri == 0 && gi == 0 && bi == 0);
+    else
+        FUZZ_CHECK(ri == 255 && gi == 255 && bi == 255);
+}
+
 void checkOutside(const CBitmapImage& image, int x, int y)
 {
     std::uint8_t r = 0, g = 0, b = 0;
@@ -54,11 +72,15 @@ void checkOutside(const CBitmapImage& image, int x, int y)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size), std::ios::binary);
-    CBitmapImage image;
+    std::istringstream inkIn(in.str(), std::ios::binary);
+    CBitmapImage image, ink;
+    const int inkRead = ink.ReadInk(inkIn);
     if (!image.Read(in)) {
         FUZZ_CHECK(image.IsEmpty());
+        FUZZ_CHECK(inkRead == 0 && ink.IsEmpty());
         return 0;
     }
+    FUZZ_CHECK(inkRead == 1 && ink.GetWidth() == image.GetWidth() && ink.GetHeight() == image.GetHeight());
     const int width = image.GetWidth();
     const int height = image.GetHeight();
     const int depth = image.GetBitCount();
@@ -84,8 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int xs[] = {1, width, (width + 1) / 2};
     const int ys[] = {1, height, (height + 1) / 2};
     for (int x : xs)
-        for (int y : ys)
+        for (int y : ys) {
             checkPixel(image, copy, x, y);
+            checkInk(image, ink, x, y);
+        }
     checkOutside(image, 0, 1);
     checkOutside(image, 1, 0);
     checkOutside(image, width + 1, height);
