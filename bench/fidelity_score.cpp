@@ -18,9 +18,12 @@
 //                      of it (or half of it, if it is shorter than 10),
 //                      averaged over the strokes: 1 when every stroke is
 //                      traced as one line, 0 for a stroke nothing covers.
-//                      Each sample of a stroke is credited to the nearest
-//                      line only, so a line crossing the stroke or ending on
-//                      it does not count as a piece of it. A short stroke
+//                      Each sample of a stroke is credited to one line: of
+//                      the lines near it, the one near the most of the
+//                      stroke (the nearest of equals), so a line crossing
+//                      the stroke or ending on it does not count as a piece
+//                      of it, even where a shallow crossing keeps it near
+//                      the stroke, and nearer, for some pixels. A short stroke
 //                      shattered into lines too short to count is in as
 //                      many pieces as lines cover 1.5 pixels of it, and at
 //                      least one: it is covered, and in pieces.
@@ -150,6 +153,33 @@ public:
             forEachCell(s, stamp, [&](std::size_t cell) { m_items[count[cell]++] = std::uint32_t(s); });
     }
 
+    /// Calls `visit(owner, distance)` once for every polyline within kReach
+    /// of `p`, with its distance.
+    template <class Visit>
+    void forEachNear(Point p, Visit&& visit) const
+    {
+        if (m_segments.empty())
+            return;
+        const int col = int(std::floor((p.x - m_x0) / kCellSize)), row = int(std::floor((p.y - m_y0) / kCellSize));
+        if (col < 0 || row < 0 || col >= m_cols || row >= m_rows)
+            return;
+        const std::size_t cell = std::size_t(row) * m_cols + col;
+        m_near.clear();
+        for (std::uint32_t i = m_start[cell]; i < m_start[cell + 1]; ++i) {
+            const Segment& s = m_segments[m_items[i]];
+            const double d = distanceToSegment(p, s.a, s.b);
+            if (d >= kReach)
+                continue;
+            auto it = std::find_if(m_near.begin(), m_near.end(), [&](const auto& n) { return n.first == s.owner; });
+            if (it == m_near.end())
+                m_near.emplace_back(s.owner, d);
+            else
+                it->second = std::min(it->second, d);
+        }
+        for (const auto& [owner, d] : m_near)
+            visit(owner, d);
+    }
+
     /// The polyline nearest to `p` within kReach, or -1; and its distance.
     std::pair<int, double> nearest(Point p) const
     {
@@ -210,6 +240,7 @@ private:
     int m_cols = 0, m_rows = 0;
     std::vector<std::uint32_t> m_start;
     std::vector<std::uint32_t> m_items;
+    mutable std::vector<std::pair<int, double>> m_near;
 };
 
 // ---- Reading ---------------------------------------------------------------
@@ -443,22 +474,43 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
 {
     Score result;
     const SegmentGrid traced(lines), truth(strokes);
-    std::vector<std::pair<int, double>> coverBy; // per traced line, the length of this stroke it covers
+    // Per traced line, the length of this stroke it comes near, and the
+    // length credited to it.
+    std::vector<std::pair<int, double>> nearBy, coverBy;
+    auto add = [](std::vector<std::pair<int, double>>& list, int line, double weight) {
+        auto it = std::find_if(list.begin(), list.end(), [&](const auto& c) { return c.first == line; });
+        if (it == list.end())
+            list.emplace_back(line, weight);
+        else
+            it->second += weight;
+    };
+    auto lengthNear = [&](int line) {
+        return std::find_if(nearBy.begin(), nearBy.end(), [&](const auto& c) { return c.first == line; })->second;
+    };
     for (const Polyline& stroke : strokes) {
         Tally one;
         one.strokes = 1;
+        nearBy.clear();
         coverBy.clear();
         forEachSample(stroke, [&](Point p, double weight) {
+            traced.forEachNear(p, [&](int line, double) { add(nearBy, line, weight); });
+        });
+        forEachSample(stroke, [&](Point p, double weight) {
             one.length += weight;
-            const int line = traced.nearest(p).first;
+            int line = -1;
+            double most = 0, nearest = 0;
+            traced.forEachNear(p, [&](int candidate, double d) {
+                const double length = lengthNear(candidate);
+                if (line < 0 || length > most || (length == most && d < nearest)) {
+                    line = candidate;
+                    most = length;
+                    nearest = d;
+                }
+            });
             if (line < 0)
                 return;
             one.covered += weight;
-            auto it = std::find_if(coverBy.begin(), coverBy.end(), [&](const auto& c) { return c.first == line; });
-            if (it == coverBy.end())
-                coverBy.emplace_back(line, weight);
-            else
-                it->second += weight;
+            add(coverBy, line, weight);
         });
         const double enough = std::min(kPieceLength, one.length / 2);
         for (const auto& [line, covered] : coverBy)
