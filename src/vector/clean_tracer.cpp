@@ -131,23 +131,46 @@ private:
     /// Whether the ring of pixels `ed` runs round a hole no wider than the
     /// ink on either side of it: its pixels lie, on average, at least half
     /// as deep in the ink as they lie from the ring's middle.
-    bool holeInInk(const SkeletonGraph::Edge& ed) const
+    bool holeInInk(const SkeletonGraph::Edge& ed) const { return holeInInk(ed.pixels, {}); }
+
+    /// The same for the ring of two edges between the same two junctions.
+    bool holeInInk(const std::vector<SkeletonPixel>& first, const std::vector<SkeletonPixel>& second) const
     {
         if (!m_options.ink)
             return true;
         double sumX = 0, sumY = 0;
-        for (SkeletonPixel p : ed.pixels) {
-            sumX += p.x;
-            sumY += p.y;
-        }
-        const double count = double(ed.pixels.size());
+        for (const auto* pixels : {&first, &second})
+            for (SkeletonPixel p : *pixels) {
+                sumX += p.x;
+                sumY += p.y;
+            }
+        const double count = double(first.size() + second.size());
+        if (count == 0)
+            return true;
         const double mx = sumX / count, my = sumY / count;
         double across = 0, depth = 0;
-        for (SkeletonPixel p : ed.pixels) {
-            across += std::hypot(p.x - mx, p.y - my);
-            depth += m_options.ink->radiusAt(p.x, p.y);
-        }
+        for (const auto* pixels : {&first, &second})
+            for (SkeletonPixel p : *pixels) {
+                across += std::hypot(p.x - mx, p.y - my);
+                depth += m_options.ink->radiusAt(p.x, p.y);
+            }
         return depth >= 0.5 * across;
+    }
+
+    /// Whether the junctions at the ends of edge e are also joined by
+    /// another edge, the two making a small ring round a hole in the ink:
+    /// thinning went both ways round a speck of paper in a blob.
+    bool holeBetween(int e, double width)
+    {
+        const SkeletonGraph::Edge& ed = edge(e);
+        for (int other : node(ed.from).edges) {
+            const SkeletonGraph::Edge& o = edge(other);
+            if (other == e || !((o.from == ed.from && o.to == ed.to) || (o.from == ed.to && o.to == ed.from)))
+                continue;
+            if (double(ed.pixels.size() + o.pixels.size()) < 2.0 * width + 2.0 && holeInInk(ed.pixels, o.pixels))
+                return true;
+        }
+        return false;
     }
 
     /// A branch from a junction to a free end no longer than the stroke is
@@ -231,7 +254,8 @@ private:
     }
 
     /// Two junctions a short edge apart are one place where strokes meet
-    /// (thinning splits a thick crossing into two forks).
+    /// (thinning splits a thick crossing into two forks), and so are two
+    /// that thinning split round a hole in the ink.
     bool mergeNearJunctions()
     {
         bool changed = false;
@@ -244,7 +268,8 @@ private:
                 continue;
             // Junctions three pixels apart or closer are one place at any width.
             const double limit = std::max(4.0, std::min(widthAt(a), widthAt(b)));
-            if (double(ed.pixels.size()) >= limit && !crossingApart(int(e), limit))
+            if (double(ed.pixels.size()) >= limit && !holeBetween(int(e), std::min(widthAt(a), widthAt(b))) &&
+                !crossingApart(int(e), limit))
                 continue;
             // The merged junction lies at the mean of all its pixels.
             SkeletonGraph::Node& keep = node(a);
