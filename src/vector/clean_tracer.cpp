@@ -648,6 +648,9 @@ private:
     CleanLine walk(int e, int side)
     {
         CleanLine line;
+        // Room for the first edge and its ends; a line on through
+        // junctions grows as it goes.
+        line.points = PointList(int(m_g.edges[std::size_t(e)].pixels.size()) + 4);
         std::vector<bool> keep;
         const int startEdge = e, startSide = side;
         const int startNode = nodeAt(m_g.edges[std::size_t(e)], side);
@@ -716,6 +719,7 @@ private:
     CleanLine ringLine(const SkeletonGraph::Edge& ed)
     {
         CleanLine line;
+        line.points = PointList(int(ed.pixels.size()) + 1);
         std::vector<bool> keep;
         for (SkeletonPixel p : ed.pixels)
             addPoint(line, keep, p.x, p.y, false);
