@@ -66,9 +66,11 @@ public:
                 if (neighbours(m_line, x, y, around) >= 3) {
                     m_seen.set(x, y, true);
                     junctionPixels.push_back({x, y});
+                    // Seven inked neighbours leave at least three sides
+                    // inked: only junction pixels can be crowded.
+                    if (inkAround(m_line, x, y) >= 7)
+                        m_graph.crowded.push_back({x, y});
                 }
-                if (inkAround(m_line, x, y) >= 7)
-                    m_graph.crowded.push_back({x, y});
             });
         }
         // Junctions: touching junction pixels.
