@@ -318,7 +318,11 @@ int CBitmapImage::ReadInk(std::istream& in)
     // The file's rows a band at a time, each row turned into bits as it
     // comes: the scan's own pixels are never held whole.
     const std::uint64_t fileStride = layout.fileStride;
-    const std::int32_t band = std::int32_t(std::clamp<std::uint64_t>((std::uint64_t(4) << 20) / fileStride, 1, std::uint64_t(height)));
+    // A band of about 256 KB stays in the cache between the read that fills
+    // it and the packing that empties it, and is written (and so faulted
+    // in) only once.
+    const std::int32_t band =
+        std::int32_t(std::clamp<std::uint64_t>((std::uint64_t(256) << 10) / fileStride, 1, std::uint64_t(height)));
     std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[fileStride * std::uint64_t(band)]);
     if (!rows) {
         clear();
