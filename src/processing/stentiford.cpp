@@ -45,15 +45,14 @@ constexpr std::uint8_t kBackground = kStentifordBackground;
 constexpr std::uint8_t kMarked = 2;
 
 
-struct Cell {
-    std::int32_t row;
-    std::int32_t col;
-};
-
-/// A list of cells that grows sixteen cells at a time, so that the cells of
-/// a gathered block go in without a check each. Its room is not cleared
-/// when it grows (only the cells in use are kept) and lies on large pages
-/// where the system allows: a thinning run gathers millions of cells.
+/// A list of cells, each the index of its cell in the grid's block (row
+/// times columns plus column): four bytes a cell where the grid has fewer
+/// than 2^32 cells, eight otherwise. It grows sixteen cells at a time, so
+/// that the cells of a gathered block go in without a check each. Its room
+/// is not cleared when it grows (only the cells in use are kept) and lies on
+/// large pages where the system allows: a thinning run gathers millions of
+/// cells.
+template <class Cell>
 class CellBuffer {
 public:
     void clear() { m_size = 0; }
@@ -100,8 +99,9 @@ private:
 /// Cells that one template's scan visits, grouped by row (or column) with
 /// the start of each group, in the order of rows (columns) and, within a
 /// group, of columns (rows) ascending.
+template <class Cell>
 struct CellList {
-    CellBuffer cells;
+    CellBuffer<Cell> cells;
     std::vector<std::int32_t> start; ///< group g is cells[start[g], start[g + 1])
 };
 
@@ -118,12 +118,17 @@ const std::array<bool, 256>& removableCodes()
     return table;
 }
 
+template <class Cell>
 class Stentiford {
 public:
+    /// The grid's rows lie one after the other in one block.
     Stentiford(PixelGrid& grid, OperationProgress& progress, StentifordReach& reach)
-        : m_g(grid.data.get()), m_rows(grid.info->rows), m_cols(grid.info->cols), m_progress(progress),
-          m_removable(removableCodes()), m_reach(reach)
+        : m_g(grid.data.get()), m_cells(grid.info->rows > 0 ? grid.data[0] : nullptr), m_rows(grid.info->rows), m_cols(grid.info->cols),
+          m_stride(Cell(grid.info->cols)), m_progress(progress), m_removable(removableCodes()), m_reach(reach)
     {
+        // The row of an index, as a multiply: exact for indices below 2^32.
+        if (m_cols > 1)
+            m_rowMultiplier = ~std::uint64_t(0) / std::uint64_t(m_cols) + 1;
     }
 
     int run()
@@ -297,12 +302,13 @@ private:
     void addCells(int r, int c, unsigned any, unsigned top, unsigned bottom, unsigned left, unsigned right)
     {
         const int count = std::popcount(any);
-        for (CellBuffer* list : {&m_all, &m_top.cells, &m_bottom.cells, &m_leftOf, &m_rightOf})
+        for (CellBuffer<Cell>* list : {&m_all, &m_top.cells, &m_bottom.cells, &m_leftOf, &m_rightOf})
             list->reserveMore(std::size_t(count));
+        const Cell first = Cell(r) * m_stride + Cell(c);
         while (any) {
             const unsigned bit = unsigned(std::countr_zero(any));
             const unsigned one = 1u << bit;
-            const Cell cell{r, c + int(bit)};
+            const Cell cell = first + bit;
             m_all.add(cell);
             if (top & one)
                 m_top.cells.add(cell);
@@ -310,11 +316,11 @@ private:
                 m_bottom.cells.add(cell);
             if (left & one) {
                 m_leftOf.add(cell);
-                ++m_leftCount[std::size_t(cell.col) + 1];
+                ++m_leftCount[std::size_t(c) + bit + 1];
             }
             if (right & one) {
                 m_rightOf.add(cell);
-                ++m_rightCount[std::size_t(cell.col) + 1];
+                ++m_rightCount[std::size_t(c) + bit + 1];
             }
             any &= any - 1;
         }
@@ -323,27 +329,44 @@ private:
     /// Sorts cells gathered in row order into column order (a counting sort,
     /// so rows stay ascending within a column). `count[c + 1]` holds the
     /// number of cells in column c.
-    void byColumn(const CellBuffer& inRowOrder, std::vector<std::int32_t>& count, CellList& out)
+    void byColumn(const CellBuffer<Cell>& inRowOrder, std::vector<std::int32_t>& count, CellList<Cell>& out)
     {
         for (int c = 0; c < m_cols; ++c)
             count[c + 1] += count[c];
         out.start.assign(count.begin(), count.end());
         out.cells.resize(inRowOrder.size());
-        for (const Cell& cell : inRowOrder)
-            out.cells[count[cell.col]++] = cell;
+        Cell rowStart = 0; // of the row of the cells in hand: they come in row order
+        for (const Cell cell : inRowOrder) {
+            while (cell - rowStart >= m_stride)
+                rowStart += m_stride;
+            out.cells[count[cell - rowStart]++] = cell;
+        }
     }
 
     /// Marks a cell when it is still ink and its neighbourhood allows.
-    void visit(const Cell& k)
+    void visit(Cell k)
     {
-        std::uint8_t& cell = m_g[k.row][k.col];
-        if (cell != kInk)
+        std::uint8_t* cell = m_cells + k;
+        if (*cell != kInk)
             return;
-        if (!m_removable[nb::CodeOfValue(m_g[k.row - 1], m_g[k.row], m_g[k.row + 1], k.col, kInk)])
+        if (!m_removable[nb::CodeOfValue(cell - m_stride, cell, cell + m_stride, 0, kInk)])
             return;
-        cell = kMarked;
-        if (!m_wholeGathered)
-            watchNeighbours(k.row, k.col);
+        *cell = kMarked;
+        if (!m_wholeGathered) {
+            const int r = rowOf(k);
+            watchNeighbours(r, int(k - Cell(r) * m_stride));
+        }
+    }
+
+    /// The row of the cell at index k.
+    int rowOf(Cell k) const
+    {
+        if (sizeof(Cell) == 4 && m_rowMultiplier != 0) {
+            // The high half of the 96-bit product of the multiplier and k.
+            const std::uint64_t high = m_rowMultiplier >> 32, low = m_rowMultiplier & 0xFFFFFFFFu;
+            return int((high * k + ((low * k) >> 32)) >> 32);
+        }
+        return int(k / m_stride);
     }
 
     /// After a mark: whether a neighbour the gathering left out could now
@@ -364,14 +387,14 @@ private:
     /// Takes back the marks of an iteration that must run again.
     void unmark()
     {
-        for (const Cell& cell : m_all)
-            if (m_g[cell.row][cell.col] == kMarked)
-                m_g[cell.row][cell.col] = kInk;
+        for (const Cell cell : m_all)
+            if (m_cells[cell] == kMarked)
+                m_cells[cell] = kInk;
     }
 
     /// The top template's scan (rows down, cells left to right) or, with
     /// `backwards`, the bottom template's (rows up, cells right to left).
-    void scanRows(const CellList& list, bool backwards)
+    void scanRows(const CellList<Cell>& list, bool backwards)
     {
         for (int i = 1; i <= m_rows - 2; ++i) {
             if (m_wokeQuietCell || check())
@@ -390,7 +413,7 @@ private:
     /// The left template's scan (columns left to right, cells bottom to top)
     /// or, with `backwards`, the right template's (columns right to left,
     /// cells top to bottom).
-    void scanColumns(const CellList& list, bool backwards)
+    void scanColumns(const CellList<Cell>& list, bool backwards)
     {
         for (int i = 1; i <= m_cols - 2; ++i) {
             if (m_wokeQuietCell || check())
@@ -417,12 +440,13 @@ private:
         for (int r = 1; r <= m_rows - 2; ++r) {
             if (check())
                 break;
-            for (; k < m_all.size() && m_all[k].row == r; ++k) {
-                std::uint8_t& cell = m_g[r][m_all[k].col];
+            const Cell rowStart = Cell(r) * m_stride, rowEnd = rowStart + m_stride;
+            for (; k < m_all.size() && m_all[k] < rowEnd; ++k) {
+                std::uint8_t& cell = m_cells[m_all[k]];
                 if (cell == kMarked) {
                     cell = kBackground;
                     changed = true;
-                    m_nextActive.activateAround(r, m_all[k].col, std::max(m_reach.cells, 1));
+                    m_nextActive.activateAround(r, int(m_all[k] - rowStart), std::max(m_reach.cells, 1));
                 }
             }
         }
@@ -431,20 +455,23 @@ private:
     }
 
     std::uint8_t** m_g;
+    std::uint8_t* m_cells; ///< the grid's block: cell (r, c) at r * m_cols + c
     int m_rows;
     int m_cols;
+    Cell m_stride;
+    std::uint64_t m_rowMultiplier = 0;
     OperationProgress& m_progress;
     const std::array<bool, 256>& m_removable;
     StentifordReach& m_reach;
-    CellBuffer m_all; ///< every cell gathered, by row
+    CellBuffer<Cell> m_all; ///< every cell gathered, by row
     BlockActivity m_active;     ///< where the current iteration gathers
     BlockActivity m_nextActive; ///< where the next one will
     bool m_wholeGathered = true;
     bool m_wokeQuietCell = false; ///< a mark touched a cell left out
     long m_checksMade = 0;        ///< in this iteration so far
     long m_checksToSkip = 0;      ///< when running an iteration again
-    CellList m_top, m_bottom, m_left, m_right;
-    CellBuffer m_leftOf, m_rightOf;          ///< gathered by row, before sorting by column
+    CellList<Cell> m_top, m_bottom, m_left, m_right;
+    CellBuffer<Cell> m_leftOf, m_rightOf;    ///< gathered by row, before sorting by column
     std::vector<std::int32_t> m_leftCount, m_rightCount;
 };
 
@@ -453,7 +480,11 @@ private:
 int ThinStentiford(PixelGrid& grid, OperationProgress& progress, StentifordReach* reach)
 {
     StentifordReach standard;
-    return Stentiford(grid, progress, reach ? *reach : standard).run();
+    StentifordReach& used = reach ? *reach : standard;
+    // Four-byte cell indices where every cell of the grid has one.
+    if (std::uint64_t(grid.info->rows) * std::uint64_t(grid.info->cols) <= std::uint64_t(UINT32_MAX))
+        return Stentiford<std::uint32_t>(grid, progress, used).run();
+    return Stentiford<std::uint64_t>(grid, progress, used).run();
 }
 
 } // namespace orvane
