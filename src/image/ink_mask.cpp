@@ -11,7 +11,13 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <new>
+#include <vector>
+
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#endif
 
 namespace orvane {
 namespace {
@@ -43,10 +49,58 @@ void packOneBitRow(const std::uint8_t* bytes, int width, bool zeroIsInk, bool on
 
 } // namespace
 
-InkMask::InkMask(int width, int height)
-    : m_width(width), m_height(height), m_words((width + 63) / 64),
-      m_bits(std::size_t(m_words) * std::size_t(height), 0)
+InkMask::InkMask(int width, int height) : InkMask(width, height, Fill::Zero) {}
+
+InkMask::InkMask(int width, int height, Fill fill)
+    : m_width(width), m_height(height), m_words((width + 63) / 64), m_count(std::size_t(m_words) * std::size_t(height))
 {
+    const std::size_t bytes = std::max<std::size_t>(m_count, 1) * sizeof(std::uint64_t);
+#if defined(MADV_HUGEPAGE)
+    constexpr std::size_t kLarge = std::size_t(2) << 20, kMapped = std::size_t(1) << 20;
+    if (bytes >= kMapped) {
+        // Mapped with a large page's room to spare, then trimmed to whole
+        // large pages on a large page boundary.
+        const std::size_t size = (bytes + kLarge - 1) & ~(kLarge - 1);
+        void* mapped = mmap(nullptr, size + kLarge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            throw std::bad_alloc();
+        const auto from = reinterpret_cast<std::uintptr_t>(mapped);
+        const std::uintptr_t start = (from + kLarge - 1) & ~std::uintptr_t(kLarge - 1);
+        if (start > from)
+            munmap(mapped, start - from);
+        if (from + kLarge > start)
+            munmap(reinterpret_cast<void*>(start + size), from + kLarge - start);
+        madvise(reinterpret_cast<void*>(start), size, MADV_HUGEPAGE); // a hint: failure changes nothing
+        m_bits = std::unique_ptr<std::uint64_t[], InkWordsRelease>(reinterpret_cast<std::uint64_t*>(start), InkWordsRelease{size});
+        return;
+    }
+#endif
+    m_bits.reset(static_cast<std::uint64_t*>(fill == Fill::Zero ? std::calloc(bytes, 1) : std::malloc(bytes)));
+    if (!m_bits)
+        throw std::bad_alloc();
+}
+
+void InkWordsRelease::operator()(std::uint64_t* words) const
+{
+#if defined(MADV_HUGEPAGE)
+    if (mapped) {
+        munmap(words, mapped);
+        return;
+    }
+#endif
+    std::free(words);
+}
+
+InkMask::InkMask(const InkMask& other) : InkMask(other.m_width, other.m_height, Fill::None)
+{
+    std::copy_n(other.m_bits.get(), m_count, m_bits.get());
+}
+
+InkMask& InkMask::operator=(const InkMask& other)
+{
+    if (this != &other)
+        *this = InkMask(other);
+    return *this;
 }
 
 InkMask InkMask::FromImage(const CBitmapImage& image, Rule rule)
@@ -57,7 +111,7 @@ InkMask InkMask::FromImage(const CBitmapImage& image, Rule rule)
     if (image.IsEmpty() || width <= 0 || height <= 0)
         return mask;
     try {
-        mask = InkMask(width, height);
+        mask = InkMask(width, height, Fill::None); // every word is written below
     } catch (const std::bad_alloc&) {
         return InkMask();
     }
@@ -75,7 +129,7 @@ InkMask InkMask::FromImage(const CBitmapImage& image, Rule rule)
     const bool colour = image.GetBitCount() == 24;
     std::atomic<bool> outOfMemory{false};
     ForEachRowInTwoHalves(0, height - 1, [&](int y) {
-        std::uint64_t* row = mask.m_bits.data() + std::size_t(y) * mask.m_words;
+        std::uint64_t* row = mask.m_bits.get() + std::size_t(y) * mask.m_words;
         if (image.GetBitCount() == 1) {
             packOneBitRow(image.GetRow(y + 1), width, inkIndex[0], inkIndex[1], row, mask.m_words);
             return;
@@ -116,7 +170,7 @@ InkMask InkMask::FromImage(const CBitmapImage& image, Rule rule)
 
 void InkMask::packRow(int y, const std::uint8_t* cells)
 {
-    std::uint64_t* row = m_bits.data() + std::size_t(y) * m_words;
+    std::uint64_t* row = m_bits.get() + std::size_t(y) * m_words;
     for (int w = 0; w < m_words; ++w) {
         const std::uint8_t* c = cells + std::size_t(w) * 64;
         std::uint64_t word = 0;
@@ -126,6 +180,19 @@ void InkMask::packRow(int y, const std::uint8_t* cells)
     }
 }
 
+std::uint64_t InkMask::span(int y, int x0, int count) const
+{
+    if (unsigned(y) >= unsigned(m_height))
+        return 0;
+    const std::uint64_t* row = m_bits.get() + std::size_t(y) * m_words;
+    const auto at = [&](int w) { return unsigned(w) < unsigned(m_words) ? row[w] : 0; };
+    const int w = x0 >> 6, shift = x0 & 63; // x0 >> 6 rounds down, also left of the mask
+    std::uint64_t bits = at(w) >> shift;
+    if (shift)
+        bits |= at(w + 1) << (64 - shift);
+    return count >= 64 ? bits : bits & ((std::uint64_t(1) << count) - 1);
+}
+
 double InkMask::radiusAt(double x, double y, int limit) const
 {
     const int cx = int(std::lround(x)), cy = int(std::lround(y));
@@ -133,18 +200,27 @@ double InkMask::radiusAt(double x, double y, int limit) const
         return 0;
     // Rings of growing size; a background pixel at ring r is at least r away,
     // so the search stops once the best found is below the next ring.
-    // Distances are compared squared.
+    // Distances are compared squared. The ring's top and bottom rows are
+    // read a word at a time, and only their background pixels measured.
     double best = (limit + 0.5) * (limit + 0.5);
+    const auto measure = [&](int px, int py) {
+        const double dx = px - x, dy = py - y;
+        best = std::min(best, dx * dx + dy * dy);
+    };
     for (int r = 1; r <= limit && (r - 0.5) * (r - 0.5) < best; ++r) {
-        for (int i = -r; i <= r; ++i) {
-            const int px[4] = {cx + i, cx + i, cx - r, cx + r};
-            const int py[4] = {cy - r, cy + r, cy + i, cy + i};
-            for (int k = 0; k < 4; ++k) {
-                if (!ink(px[k], py[k])) {
-                    const double dx = px[k] - x, dy = py[k] - y;
-                    best = std::min(best, dx * dx + dy * dy);
-                }
+        for (const int py : {cy - r, cy + r}) {
+            for (int x0 = cx - r; x0 <= cx + r; x0 += 64) {
+                const int count = std::min(64, cx + r - x0 + 1);
+                const std::uint64_t all = count == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << count) - 1;
+                for (std::uint64_t paper = ~span(py, x0, count) & all; paper; paper &= paper - 1)
+                    measure(x0 + std::countr_zero(paper), py);
             }
+        }
+        for (int py = cy - r + 1; py < cy + r; ++py) {
+            if (!ink(cx - r, py))
+                measure(cx - r, py);
+            if (!ink(cx + r, py))
+                measure(cx + r, py);
         }
     }
     return std::min(double(limit), std::sqrt(best) - 0.5);
@@ -153,8 +229,8 @@ double InkMask::radiusAt(double x, double y, int limit) const
 std::size_t InkMask::inkCount() const
 {
     std::size_t count = 0;
-    for (std::uint64_t w : m_bits)
-        count += std::size_t(std::popcount(w));
+    for (std::size_t i = 0; i < m_count; ++i)
+        count += std::size_t(std::popcount(m_bits[i]));
     return count;
 }
 
@@ -162,7 +238,7 @@ double InkMask::typicalStrokeWidth() const
 {
     std::size_t area = 0, border = 0;
     for (int y = 0; y < m_height; ++y) {
-        const std::uint64_t* row = m_bits.data() + std::size_t(y) * m_words;
+        const std::uint64_t* row = m_bits.get() + std::size_t(y) * m_words;
         const std::uint64_t* up = y > 0 ? row - m_words : nullptr;
         const std::uint64_t* down = y + 1 < m_height ? row + m_words : nullptr;
         for (int w = 0; w < m_words; ++w) {

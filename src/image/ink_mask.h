@@ -7,11 +7,19 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 namespace orvane {
 
 class CBitmapImage;
+
+/// Gives a mask's words back: to the system when they were mapped from it
+/// (`mapped` bytes), else to the heap.
+struct InkWordsRelease {
+    std::size_t mapped = 0;
+    void operator()(std::uint64_t* words) const;
+};
 
 class InkMask {
 public:
@@ -19,6 +27,10 @@ public:
     /// A mask of `width` by `height` pixels, none of them ink. Throws
     /// std::bad_alloc when memory runs out.
     InkMask(int width, int height);
+    InkMask(const InkMask& other);
+    InkMask& operator=(const InkMask& other);
+    InkMask(InkMask&&) noexcept = default;
+    InkMask& operator=(InkMask&&) noexcept = default;
     /// Which pixels count as ink: by the thinning rule (some channel below
     /// 170), or only black ones (red, green and blue all 0), the line
     /// pixels of a thinned image.
@@ -46,6 +58,11 @@ public:
     /// The 64 pixels of row y from column 64 * word; bit i is column
     /// 64 * word + i.
     std::uint64_t word(int y, int word) const { return m_bits[std::size_t(y) * m_words + word]; }
+    /// The `count` pixels (at most 64) of row y from column x0 on, bit i
+    /// column x0 + i; none off the mask.
+    std::uint64_t span(int y, int x0, int count) const;
+    /// Sets those 64 pixels; bits past the width must be 0.
+    void setWord(int y, int word, std::uint64_t bits) { m_bits[std::size_t(y) * m_words + word] = bits; }
     int wordsPerRow() const { return m_words; }
     /// Sets row y from one byte per pixel (non-zero for ink), read for
     /// 64 * wordsPerRow() pixels: the cells past the width must be 0.
@@ -65,13 +82,23 @@ public:
     /// over its border. 0 without ink.
     double typicalStrokeWidth() const;
 
-    std::size_t bytes() const { return m_bits.size() * sizeof(std::uint64_t); }
+    std::size_t bytes() const { return m_count * sizeof(std::uint64_t); }
 
 private:
+    /// Room for a mask of `width` by `height` pixels, zeroed or left as it
+    /// comes (for a mask about to be written whole). A mask of a megabyte
+    /// or more is mapped from the system in whole 2 MB stretches on large
+    /// pages where it has them: a 4000 x 3000 mask is then one page fault,
+    /// not 370, each of which can cost more than reading the page. Fresh
+    /// pages come zeroed.
+    enum class Fill { Zero, None };
+    InkMask(int width, int height, Fill fill);
+
     int m_width = 0;
     int m_height = 0;
     int m_words = 0;
-    std::vector<std::uint64_t> m_bits;
+    std::size_t m_count = 0; ///< words
+    std::unique_ptr<std::uint64_t[], InkWordsRelease> m_bits;
 };
 
 } // namespace orvane

@@ -20,16 +20,9 @@ struct Point {
     double x, y;
 };
 
-/// The square of the distance from p to the segment a..b.
-double segmentDistanceSq(Point p, Point a, Point b)
-{
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double lengthSq = dx * dx + dy * dy;
-    double t = lengthSq > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / lengthSq : 0.0;
-    t = std::clamp(t, 0.0, 1.0);
-    const double ex = p.x - a.x - t * dx, ey = p.y - a.y - t * dy;
-    return ex * ex + ey * ey;
-}
+/// The length of (dx, dy). Coordinates are pixels: the squares neither
+/// overflow nor underflow, and the square root is quicker than std::hypot.
+double norm(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
 
 /// The unit direction from `from` along an edge, leaving by its `side`
 /// end, to the edge's first point `reach` away (or its far end).
@@ -40,11 +33,11 @@ Point branchDirection(Point from, const SkeletonGraph::Edge& ed, int side, doubl
     for (std::size_t k = 0; k < count; ++k) {
         const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
         towards = {double(p.x), double(p.y)};
-        if (std::hypot(towards.x - from.x, towards.y - from.y) >= reach)
+        if (norm(towards.x - from.x, towards.y - from.y) >= reach)
             break;
     }
     const double dx = towards.x - from.x, dy = towards.y - from.y;
-    const double length = std::hypot(dx, dy);
+    const double length = norm(dx, dy);
     return length > 0 ? Point{dx / length, dy / length} : Point{0, 0};
 }
 
@@ -151,7 +144,7 @@ private:
         double across = 0, depth = 0;
         for (const auto* pixels : {&first, &second})
             for (SkeletonPixel p : *pixels) {
-                across += std::hypot(p.x - mx, p.y - my);
+                across += norm(p.x - mx, p.y - my);
                 depth += m_options.ink->radiusAt(p.x, p.y);
             }
         return depth >= 0.5 * across;
@@ -223,7 +216,7 @@ private:
         const InkMask& ink = *m_options.ink;
         const SkeletonGraph::Node& tip = m_g.nodes[std::size_t(end)];
         double dx = tip.x - junction.x, dy = tip.y - junction.y;
-        double reach = std::hypot(dx, dy);
+        double reach = norm(dx, dy);
         if (reach < 0.5) {
             const Point d = branchDirection({junction.x, junction.y}, ed, ed.from == end ? 1 : 0, 3.0);
             dx = d.x;
@@ -245,7 +238,7 @@ private:
         // Past the blob, a bump no longer than it is wide is no stroke.
         std::vector<double> depths;
         for (SkeletonPixel p : ed.pixels)
-            if (std::hypot(p.x - junction.x, p.y - junction.y) > radius)
+            if (norm(p.x - junction.x, p.y - junction.y) > radius)
                 depths.push_back(ink.radiusAt(p.x, p.y));
         if (depths.empty())
             return true;
@@ -281,10 +274,10 @@ private:
             }
             const std::int32_t pixels = keep.pixels + gone.pixels + std::int32_t(ed.pixels.size());
             const Point at{sumX / pixels, sumY / pixels};
-            double spread = std::max(keep.spread + std::hypot(keep.x - at.x, keep.y - at.y),
-                                     gone.spread + std::hypot(gone.x - at.x, gone.y - at.y));
+            double spread = std::max(keep.spread + norm(keep.x - at.x, keep.y - at.y),
+                                     gone.spread + norm(gone.x - at.x, gone.y - at.y));
             for (SkeletonPixel p : ed.pixels)
-                spread = std::max(spread, std::hypot(p.x - at.x, p.y - at.y));
+                spread = std::max(spread, norm(p.x - at.x, p.y - at.y));
             detach(int(e));
             keep.x = at.x;
             keep.y = at.y;
@@ -475,7 +468,7 @@ public:
                 far.push_back(farPoint(int(n), e, side, reach));
                 const Point ahead = farPoint(int(n), e, side, heading);
                 directions.push_back(unit({junction.x, junction.y}, ahead));
-                stubs.push_back(std::hypot(ahead.x - junction.x, ahead.y - junction.y) < heading - 1.0);
+                stubs.push_back(norm(ahead.x - junction.x, ahead.y - junction.y) < heading - 1.0);
             }
             pairs.clear();
             for (std::size_t i = 0; i < ports.size(); ++i)
@@ -535,7 +528,7 @@ public:
             placed = {a.x + t * dx, a.y + t * dy};
         }
         const bool onImage = placed.x >= 0 && placed.y >= 0 && placed.x <= m_g.width - 1 && placed.y <= m_g.height - 1;
-        if (onImage && std::hypot(placed.x - here.x, placed.y - here.y) <= reach)
+        if (onImage && norm(placed.x - here.x, placed.y - here.y) <= reach)
             m_point[n] = placed;
     }
 
@@ -593,7 +586,7 @@ private:
             for (std::size_t k = 0; k < count; ++k) {
                 const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
                 towards = {double(p.x), double(p.y)};
-                if (std::hypot(towards.x - from.x, towards.y - from.y) >= reach)
+                if (norm(towards.x - from.x, towards.y - from.y) >= reach)
                     return towards;
             }
             const int next = side == 0 ? ed.to : ed.from;
@@ -601,7 +594,7 @@ private:
             if (next == node || there.kind != Kind::Junction)
                 break;
             towards = {there.x, there.y};
-            if (std::hypot(towards.x - from.x, towards.y - from.y) >= reach)
+            if (norm(towards.x - from.x, towards.y - from.y) >= reach)
                 break;
             // On through the junction by its straightest branch.
             const Point heading = unit(from, towards);
@@ -631,7 +624,7 @@ private:
 
     static Point unit(Point a, Point b)
     {
-        const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+        const double dx = b.x - a.x, dy = b.y - a.y, length = norm(dx, dy);
         return length > 0 ? Point{dx / length, dy / length} : Point{0, 0};
     }
 
@@ -709,7 +702,7 @@ private:
         std::size_t inside = 0;
         while (inside < most) {
             const SkeletonPixel p = ed.pixels[side == 0 ? inside : count - 1 - inside];
-            if (std::hypot(p.x - at.x, p.y - at.y) > reach)
+            if (norm(p.x - at.x, p.y - at.y) > reach)
                 break;
             ++inside;
         }
@@ -773,14 +766,14 @@ private:
         Point back = end;
         double walked = 0;
         for (std::size_t k = points.size() - 1; k-- > 0;) {
-            walked += std::hypot(points[k + 1].x - points[k].x, points[k + 1].y - points[k].y);
+            walked += norm(points[k + 1].x - points[k].x, points[k + 1].y - points[k].y);
             back = points[k];
             if (walked >= 1.0 && walked <= 10.0)
                 depths.push_back(ink.radiusAt(back.x, back.y));
             if (walked >= 10.0)
                 break;
         }
-        const double length = std::hypot(end.x - back.x, end.y - back.y);
+        const double length = norm(end.x - back.x, end.y - back.y);
         if (length < 1.0 || depths.empty())
             return;
         std::nth_element(depths.begin(), depths.begin() + long(depths.size() / 2), depths.end());
@@ -803,7 +796,7 @@ private:
             double cut = -move;
             while (points.size() > 2 && !fixed[points.size() - 2]) {
                 const Point a = points[points.size() - 2], b = points.back();
-                const double segment = std::hypot(b.x - a.x, b.y - a.y);
+                const double segment = norm(b.x - a.x, b.y - a.y);
                 if (segment > cut) {
                     points.back() = {b.x + (a.x - b.x) * cut / segment, b.y + (a.y - b.y) * cut / segment};
                     break;
@@ -875,21 +868,31 @@ std::vector<CrowdedRegion> groupCrowdedPixels(const std::vector<SkeletonPixel>& 
 }
 
 /// Douglas-Peucker over [first, last]: marks the vertices to keep. Spans
-/// wait on a stack of their own, so a long line cannot run deep.
-void reduceSpan(const PointList& points, int first, int last, double tolerance, std::vector<bool>& keep)
+/// wait on a stack of their own (`spans`, kept from call to call), so a
+/// long line cannot run deep.
+void reduceSpan(const PointList& points, int first, int last, double tolerance, std::vector<bool>& keep,
+                std::vector<std::pair<int, int>>& spans)
 {
-    std::vector<std::pair<int, int>> spans{{first, last}};
+    spans.assign(1, {first, last});
+    const double* xs = points.x.data();
+    const double* ys = points.y.data();
     while (!spans.empty()) {
         const auto [from, to] = spans.back();
         spans.pop_back();
         if (to - from < 2)
             continue;
-        const Point a{points.x[std::size_t(from)], points.y[std::size_t(from)]};
-        const Point b{points.x[std::size_t(to)], points.y[std::size_t(to)]};
+        // The square of each vertex's distance from the chord (the segment,
+        // not its line), with what the chord alone decides worked out once.
+        const double ax = xs[from], ay = ys[from];
+        const double dx = xs[to] - ax, dy = ys[to] - ay;
+        const double lengthSq = dx * dx + dy * dy;
         double farthest = -1;
         int at = -1;
         for (int i = from + 1; i < to; ++i) {
-            const double d = segmentDistanceSq({points.x[std::size_t(i)], points.y[std::size_t(i)]}, a, b);
+            const double px = xs[i] - ax, py = ys[i] - ay;
+            const double t = lengthSq > 0 ? std::clamp((px * dx + py * dy) / lengthSq, 0.0, 1.0) : 0.0;
+            const double ex = px - t * dx, ey = py - t * dy;
+            const double d = ex * ex + ey * ey;
             if (d > farthest) {
                 farthest = d;
                 at = i;
@@ -918,31 +921,37 @@ void SimplifyWithinTolerance(PointList& points, std::vector<bool> keep, const Cl
         // neighbours, by no more than its share of the tolerance: half of
         // it when reduction follows, which has the other half.
         const double step = options.reduce ? budget / 2.0 : budget;
-        const PointList before = points;
+        // Each vertex moves from where its neighbours were before they
+        // moved: the one behind is remembered as it was.
+        double behindX = points.x[0], behindY = points.y[0];
         for (int i = 1; i + 1 < count; ++i) {
-            if (keep[std::size_t(i)])
-                continue;
-            const std::size_t p = std::size_t(i - 1), c = std::size_t(i), n = std::size_t(i + 1);
-            double dx = (before.x[p] + before.x[c] + before.x[n]) / 3.0 - before.x[c];
-            double dy = (before.y[p] + before.y[c] + before.y[n]) / 3.0 - before.y[c];
-            const double length = std::sqrt(dx * dx + dy * dy);
-            if (length > step) {
-                dx *= step / length;
-                dy *= step / length;
+            const std::size_t c = std::size_t(i), n = std::size_t(i + 1);
+            const double x = points.x[c], y = points.y[c];
+            if (!keep[c]) {
+                double dx = (behindX + x + points.x[n]) / 3.0 - x;
+                double dy = (behindY + y + points.y[n]) / 3.0 - y;
+                const double length = std::sqrt(dx * dx + dy * dy);
+                if (length > step) {
+                    dx *= step / length;
+                    dy *= step / length;
+                }
+                points.x[c] += dx;
+                points.y[c] += dy;
             }
-            points.x[c] += dx;
-            points.y[c] += dy;
+            behindX = x;
+            behindY = y;
         }
         budget -= step;
     }
     if (!options.reduce)
         return;
     std::vector<bool> kept = keep;
+    std::vector<std::pair<int, int>> spans;
     int first = 0;
     for (int i = 1; i < count; ++i) {
         if (!keep[std::size_t(i)])
             continue;
-        reduceSpan(points, first, i, budget, kept);
+        reduceSpan(points, first, i, budget, kept, spans);
         first = i;
     }
     int out = 0;

@@ -4,6 +4,7 @@
 #include "image/bitmap_image.h"
 #include "image/ink_mask.h"
 
+#include <array>
 #include <bit>
 #include <new>
 #include <unordered_map>
@@ -11,37 +12,120 @@
 namespace orvane {
 namespace {
 
+/// Pixels x - 1, x and x + 1 of row y as bits 0, 1 and 2; none off the
+/// mask. x lies on the mask.
+unsigned threeAt(const InkMask& s, int x, int y)
+{
+    if (unsigned(y) >= unsigned(s.height()))
+        return 0;
+    const int w = x >> 6, b = x & 63;
+    const std::uint64_t word = s.word(y, w);
+    if (b >= 1 && b <= 62)
+        return unsigned(word >> (b - 1)) & 7u;
+    if (b == 0)
+        return (unsigned(word << 1) & 6u) | (w > 0 ? unsigned(s.word(y, w - 1) >> 63) : 0u);
+    return unsigned(word >> 62) | (w + 1 < s.wordsPerRow() ? unsigned(s.word(y, w + 1) & 1u) << 2 : 0u);
+}
+
+/// The eight pixels round (x, y) as bits: 0 north-west, 1 north, 2
+/// north-east, 3 west, 4 east, 5 south-west, 6 south, 7 south-east.
+unsigned ringCode(const InkMask& s, int x, int y)
+{
+    const int w = x >> 6, b = x & 63;
+    if (b >= 1 && b <= 62 && y >= 1 && y + 1 < s.height()) {
+        // Away from the edges and from word boundaries: three words.
+        const unsigned up = unsigned(s.word(y - 1, w) >> (b - 1)) & 7u;
+        const unsigned middle = unsigned(s.word(y, w) >> (b - 1)) & 7u;
+        const unsigned down = unsigned(s.word(y + 1, w) >> (b - 1)) & 7u;
+        return up | (middle & 1u) << 3 | (middle >> 2) << 4 | down << 5;
+    }
+    const unsigned middle = threeAt(s, x, y);
+    return threeAt(s, x, y - 1) | (middle & 1u) << 3 | (middle >> 2) << 4 | threeAt(s, x, y + 1) << 5;
+}
+
+/// For every ring of eight pixels: its neighbours by the rule of the
+/// header, in the order north, south, west, east, then the corners
+/// north-west, north-east, south-west, south-east; and its inked pixels.
+struct Ring {
+    std::int8_t count = 0;
+    std::int8_t inked = 0;
+    std::int8_t dx[8] = {}, dy[8] = {};
+};
+const std::array<Ring, 256>& rings()
+{
+    static const std::array<Ring, 256> table = [] {
+        std::array<Ring, 256> t{};
+        for (unsigned code = 0; code < 256; ++code) {
+            Ring& r = t[code];
+            const auto at = [code](int bit) { return ((code >> bit) & 1u) != 0; };
+            const bool north = at(1), south = at(6), west = at(3), east = at(4);
+            const auto add = [&r](int dx, int dy) {
+                r.dx[r.count] = std::int8_t(dx);
+                r.dy[r.count] = std::int8_t(dy);
+                ++r.count;
+            };
+            if (north)
+                add(0, -1);
+            if (south)
+                add(0, 1);
+            if (west)
+                add(-1, 0);
+            if (east)
+                add(1, 0);
+            if (!north && !west && at(0))
+                add(-1, -1);
+            if (!north && !east && at(2))
+                add(1, -1);
+            if (!south && !west && at(5))
+                add(-1, 1);
+            if (!south && !east && at(7))
+                add(1, 1);
+            for (int bit = 0; bit < 8; ++bit)
+                r.inked = std::int8_t(r.inked + int(at(bit)));
+        }
+        return t;
+    }();
+    return table;
+}
+
 /// The neighbours of a line pixel (see the header); returns how many.
 int neighbours(const InkMask& s, int x, int y, SkeletonPixel* out)
 {
-    int n = 0;
-    const bool north = s.ink(x, y - 1), south = s.ink(x, y + 1), west = s.ink(x - 1, y), east = s.ink(x + 1, y);
-    if (north)
-        out[n++] = {x, y - 1};
-    if (south)
-        out[n++] = {x, y + 1};
-    if (west)
-        out[n++] = {x - 1, y};
-    if (east)
-        out[n++] = {x + 1, y};
-    if (!north && !west && s.ink(x - 1, y - 1))
-        out[n++] = {x - 1, y - 1};
-    if (!north && !east && s.ink(x + 1, y - 1))
-        out[n++] = {x + 1, y - 1};
-    if (!south && !west && s.ink(x - 1, y + 1))
-        out[n++] = {x - 1, y + 1};
-    if (!south && !east && s.ink(x + 1, y + 1))
-        out[n++] = {x + 1, y + 1};
-    return n;
+    const Ring& r = rings()[ringCode(s, x, y)];
+    for (int i = 0; i < r.count; ++i)
+        out[i] = {x + r.dx[i], y + r.dy[i]};
+    return r.count;
 }
 
-int inkAround(const InkMask& s, int x, int y)
+/// Which of the 64 pixels of word w of row y, ink or not, have three or
+/// more neighbours by the rule of the header. `here` is the word itself.
+std::uint64_t threeOrMore(const InkMask& s, int y, int w, std::uint64_t here)
 {
-    int n = 0;
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            n += (dx || dy) && s.ink(x + dx, y + dy);
-    return n;
+    const int words = s.wordsPerRow();
+    // Row yy's pixels shifted so that bit i holds column 64 w + i + dx.
+    const auto row = [&](int yy, std::uint64_t& west, std::uint64_t& east) {
+        const std::uint64_t c = yy == y ? here : (unsigned(yy) < unsigned(s.height()) ? s.word(yy, w) : 0);
+        const bool inside = unsigned(yy) < unsigned(s.height());
+        west = (c << 1) | (inside && w > 0 ? s.word(yy, w - 1) >> 63 : 0);
+        east = (c >> 1) | (inside && w + 1 < words ? s.word(yy, w + 1) << 63 : 0);
+        return c;
+    };
+    std::uint64_t northWest, northEast, west, east, southWest, southEast;
+    const std::uint64_t north = row(y - 1, northWest, northEast);
+    row(y, west, east);
+    const std::uint64_t south = row(y + 1, southWest, southEast);
+    // A corner counts only with neither side beside it inked.
+    const std::uint64_t counted[8] = {north, south, west, east, northWest & ~north & ~west, northEast & ~north & ~east,
+                                      southWest & ~south & ~west, southEast & ~south & ~east};
+    // A count per bit, in two bits and a flag for four or more.
+    std::uint64_t ones = 0, twos = 0, fours = 0;
+    for (std::uint64_t m : counted) {
+        const std::uint64_t carry = ones & m;
+        ones ^= m;
+        fours |= twos & carry;
+        twos ^= carry;
+    }
+    return fours | (twos & ones);
 }
 
 bool same(SkeletonPixel a, SkeletonPixel b) { return a.x == b.x && a.y == b.y; }
@@ -56,22 +140,28 @@ public:
     bool build(const std::function<bool(int)>& cancelled)
     {
         const int height = m_line.height();
-        // Junction pixels and the places thinning could not reduce.
+        // Junction pixels and the places thinning could not reduce, a word
+        // at a time.
         std::vector<SkeletonPixel> junctionPixels;
         SkeletonPixel around[8];
         for (int y = 0; y < height; ++y) {
             if ((y & 255) == 0 && cancelled(y / 2))
                 return false;
-            forEachInk(m_line, y, [&](int x) {
-                if (neighbours(m_line, x, y, around) >= 3) {
-                    m_seen.set(x, y, true);
+            for (int w = 0; w < m_line.wordsPerRow(); ++w) {
+                const std::uint64_t here = m_line.word(y, w);
+                if (!here)
+                    continue;
+                const std::uint64_t junctions = here & threeOrMore(m_line, y, w, here);
+                m_seen.setWord(y, w, junctions);
+                for (std::uint64_t bits = junctions; bits; bits &= bits - 1) {
+                    const int x = w * 64 + std::countr_zero(bits);
                     junctionPixels.push_back({x, y});
                     // Seven inked neighbours leave at least three sides
                     // inked: only junction pixels can be crowded.
-                    if (inkAround(m_line, x, y) >= 7)
+                    if (rings()[ringCode(m_line, x, y)].inked >= 7)
                         m_graph.crowded.push_back({x, y});
                 }
-            });
+            }
         }
         // Junctions: touching junction pixels.
         m_nodeOf.reserve(junctionPixels.size());
@@ -118,9 +208,7 @@ public:
         for (int y = 0; y < height; ++y) {
             if ((y & 255) == 0 && cancelled(height / 2 + y / 2))
                 return false;
-            forEachInk(m_line, y, [&](int x) {
-                if (m_seen.ink(x, y))
-                    return;
+            forEachUnseen(y, [&](int x) {
                 const int n = neighbours(m_line, x, y, around);
                 if (n == 0) {
                     m_seen.set(x, y, true);
@@ -130,22 +218,25 @@ public:
                 }
             });
         }
-        for (int y = 0; y < height; ++y) {
-            forEachInk(m_line, y, [&](int x) {
-                if (!m_seen.ink(x, y))
-                    ring({x, y});
-            });
-        }
+        for (int y = 0; y < height; ++y)
+            forEachUnseen(y, [&](int x) { ring({x, y}); });
         return true;
     }
 
 private:
+    /// Visits the line pixels of row y not yet seen, left to right; a
+    /// pixel that a visit marks seen is not visited after it.
     template <typename Visit>
-    static void forEachInk(const InkMask& mask, int y, Visit visit)
+    void forEachUnseen(int y, Visit visit)
     {
-        for (int w = 0; w < mask.wordsPerRow(); ++w) {
-            for (std::uint64_t bits = mask.word(y, w); bits; bits &= bits - 1)
-                visit(w * 64 + std::countr_zero(bits));
+        for (int w = 0; w < m_line.wordsPerRow(); ++w) {
+            std::uint64_t bits = m_line.word(y, w) & ~m_seen.word(y, w);
+            while (bits) {
+                const int bit = std::countr_zero(bits);
+                visit(w * 64 + bit);
+                const std::uint64_t later = bit == 63 ? 0 : ~std::uint64_t(0) << (bit + 1);
+                bits = m_line.word(y, w) & ~m_seen.word(y, w) & later;
+            }
         }
     }
 
@@ -186,13 +277,16 @@ private:
     {
         SkeletonPixel around[8];
         SkeletonPixel current = first;
+        // The pixels gather in a buffer kept from edge to edge; the edge
+        // then takes just the room it needs.
+        m_path.assign(edge.pixels.begin(), edge.pixels.end());
         for (;;) {
             if (junctionAt(current)) {
                 edge.to = m_nodeOf.at(key(current));
                 break;
             }
             m_seen.set(current.x, current.y, true);
-            edge.pixels.push_back(current);
+            m_path.push_back(current);
             const int n = neighbours(m_line, current.x, current.y, around);
             SkeletonPixel next{-1, -1};
             for (int i = 0; i < n; ++i) {
@@ -209,6 +303,7 @@ private:
             previous = current;
             current = next;
         }
+        edge.pixels.assign(m_path.begin(), m_path.end());
         addEdge(std::move(edge));
     }
 
@@ -235,9 +330,10 @@ private:
         SkeletonPixel around[8];
         SkeletonGraph::Edge edge;
         SkeletonPixel previous = start, current = start;
+        m_path.clear();
         for (;;) {
             m_seen.set(current.x, current.y, true);
-            edge.pixels.push_back(current);
+            m_path.push_back(current);
             const int n = neighbours(m_line, current.x, current.y, around);
             SkeletonPixel next{-1, -1};
             for (int i = 0; i < n; ++i) {
@@ -251,6 +347,7 @@ private:
             previous = current;
             current = next;
         }
+        edge.pixels.assign(m_path.begin(), m_path.end());
         addEdge(std::move(edge));
     }
 
@@ -259,6 +356,7 @@ private:
     InkMask m_line;     ///< line pixels
     InkMask m_seen;     ///< pixels already in an edge or a node
     std::unordered_map<std::uint64_t, int> m_nodeOf;
+    std::vector<SkeletonPixel> m_path; ///< the pixels of the edge being walked
 };
 
 } // namespace

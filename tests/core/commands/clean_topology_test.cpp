@@ -5,9 +5,12 @@
 #include "commands/processing_commands.h"
 
 #include "core/vector/vector_fixture.h"
+#include "image/ink_mask.h"
 #include "vector/line_quality.h"
+#include "vector/skeleton_graph.h"
 
 #include <cstring>
+#include <random>
 
 namespace orvane {
 namespace {
@@ -344,6 +347,89 @@ TEST(CleanTopology, SplitTracingIsUnchangedByTheReport)
         EXPECT_EQ(quality[std::size_t(i)].id, plain.line(i).m_nId);
         EXPECT_EQ(quality[std::size_t(i)].vertices, plain.line(i).m_nPoints);
         EXPECT_NEAR(quality[std::size_t(i)].length, plain.line(i).m_dLength, 1e-9);
+    }
+}
+
+// The mask and the graph read their pixels a word of 64 at a time; pixel by
+// pixel by their documented rules, on scattered ink that crosses word
+// boundaries and touches every edge of the image, they must read the same.
+// The largest mask is big enough to be mapped from the system whole.
+TEST(CleanTopology, WordAtATimeReadingsAgreeWithPixelByPixelOnes)
+{
+    std::mt19937 random(7);
+    for (const auto& [width, height, band] : {std::tuple{130, 40, 40}, std::tuple{191, 67, 67}, std::tuple{64, 9, 9},
+                                              std::tuple{2900, 2900, 60}}) {
+        SCOPED_TRACE(testing::Message() << width << " x " << height);
+        CBitmapImage image = blank(width, height);
+        std::vector<std::vector<bool>> ink(std::size_t(band), std::vector<bool>(std::size_t(width), false));
+        // Ink in the top `band` rows only: blobs (for depths) and a third of
+        // the rest scattered (for neighbours of every kind).
+        for (int y = 0; y < band; ++y)
+            for (int x = 0; x < width; ++x) {
+                const bool blob = ((x / 9) + (y / 7)) % 3 == 0;
+                if (blob || random() % 3 == 0) {
+                    ink[std::size_t(y)][std::size_t(x)] = true;
+                    image.SetPixelColor(x + 1, y + 1, 0, 0, 0);
+                }
+            }
+        const auto at = [&](int x, int y) {
+            return x >= 0 && y >= 0 && x < width && y < band && ink[std::size_t(y)][std::size_t(x)];
+        };
+        const InkMask mask = InkMask::FromImage(image, InkMask::Rule::Black);
+        const InkMask copy = mask;
+        ASSERT_EQ(mask.width(), width);
+        for (int y = -1; y <= band; ++y)
+            for (int x = -1; x <= width; ++x)
+                ASSERT_EQ(copy.ink(x, y), at(x, y)) << x << ", " << y;
+        // Depth: the nearest pixel centre off the ink, searched everywhere.
+        for (int k = 0; k < 300; ++k) {
+            const double x = double(random() % (width * 4)) / 4 - 0.5, y = double(random() % (band * 4)) / 4 - 0.5;
+            const int cx = int(std::lround(x)), cy = int(std::lround(y));
+            double expected = 0;
+            if (at(cx, cy)) {
+                double best = 24.5 * 24.5;
+                for (int py = cy - 25; py <= cy + 25; ++py)
+                    for (int px = cx - 25; px <= cx + 25; ++px)
+                        if (!at(px, py))
+                            best = std::min(best, (px - x) * (px - x) + (py - y) * (py - y));
+                expected = std::min(24.0, std::sqrt(best) - 0.5);
+            }
+            ASSERT_DOUBLE_EQ(mask.radiusAt(x, y), expected) << x << ", " << y;
+        }
+        // The graph: junction pixels have three or more neighbours (sides,
+        // and corners with neither side beside them inked), crowded ones
+        // seven or eight inked pixels round them; every line pixel lies in
+        // exactly one edge or node.
+        std::size_t junctionPixels = 0, crowded = 0, inked = 0;
+        for (int y = 0; y < band; ++y)
+            for (int x = 0; x < width; ++x) {
+                if (!at(x, y))
+                    continue;
+                ++inked;
+                int neighbours = 0, around = 0;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        if ((!dx && !dy) || !at(x + dx, y + dy))
+                            continue;
+                        ++around;
+                        neighbours += !dx || !dy || (!at(x + dx, y) && !at(x, y + dy));
+                    }
+                junctionPixels += neighbours >= 3;
+                crowded += neighbours >= 3 && around >= 7;
+            }
+        SkeletonGraph graph;
+        ASSERT_TRUE(graph.Build(image, [](int) { return false; }));
+        std::size_t inJunctions = 0, covered = 0;
+        for (const SkeletonGraph::Node& node : graph.nodes) {
+            if (node.kind == SkeletonGraph::NodeKind::Junction)
+                inJunctions += std::size_t(node.pixels);
+            covered += node.kind != SkeletonGraph::NodeKind::End ? std::size_t(node.pixels) : 0;
+        }
+        for (const SkeletonGraph::Edge& edge : graph.edges)
+            covered += edge.pixels.size();
+        EXPECT_EQ(inJunctions, junctionPixels);
+        EXPECT_EQ(graph.crowded.size(), crowded);
+        EXPECT_EQ(covered, inked);
     }
 }
 
