@@ -390,6 +390,24 @@ private:
     std::vector<double> m_width; ///< by node: its stroke width, or -1 until asked
 };
 
+/// Room simplification keeps from line to line.
+struct SimplifyRoom {
+    std::vector<bool> kept;
+    std::vector<std::pair<int, int>> spans;
+};
+
+/// SimplifyWithinTolerance in the room given; `keep` is left changed.
+void simplify(PointList& points, std::vector<bool>& keep, const CleanTraceOptions& options, SimplifyRoom& room);
+
+/// The points in use of `points`, in arrays just large enough.
+PointList exactCopy(const PointList& points)
+{
+    PointList copy(std::max(1, points.count));
+    for (int i = 0; i < points.count; ++i)
+        copy.append(points.x[std::size_t(i)], points.y[std::size_t(i)]);
+    return copy;
+}
+
 /// Notes where a line starts in reading order, from the pixels it was
 /// traced from (its vertices before they are simplified) and, when the
 /// options keep them, keeps a copy of those pixels.
@@ -405,7 +423,7 @@ void noteSource(CleanLine& line, bool keepSource)
         }
     }
     if (keepSource)
-        line.source = line.points;
+        line.source = exactCopy(line.points);
 }
 
 /// Lets go of the room a finished line's vertices outgrew.
@@ -641,10 +659,11 @@ private:
     CleanLine walk(int e, int side)
     {
         CleanLine line;
-        // Room for the first edge and its ends; a line on through
-        // junctions grows as it goes.
-        line.points = PointList(int(m_g.edges[std::size_t(e)].pixels.size()) + 4);
-        std::vector<bool> keep;
+        // The line is gathered in room kept from line to line.
+        line.points = std::move(m_room);
+        line.points.count = 0;
+        std::vector<bool>& keep = m_keep;
+        keep.clear();
         const int startEdge = e, startSide = side;
         const int startNode = nodeAt(m_g.edges[std::size_t(e)], side);
         if (m_g.nodes[std::size_t(startNode)].kind == Kind::Junction) {
@@ -712,8 +731,10 @@ private:
     CleanLine ringLine(const SkeletonGraph::Edge& ed)
     {
         CleanLine line;
-        line.points = PointList(int(ed.pixels.size()) + 1);
-        std::vector<bool> keep;
+        line.points = std::move(m_room);
+        line.points.count = 0;
+        std::vector<bool>& keep = m_keep;
+        keep.clear();
         for (SkeletonPixel p : ed.pixels)
             addPoint(line, keep, p.x, p.y, false);
         addPoint(line, keep, ed.pixels.front().x, ed.pixels.front().y, false);
@@ -737,8 +758,12 @@ private:
             extendEnd(line, keep, false);
         }
         noteSource(line, m_options.keepSource);
-        SimplifyWithinTolerance(line.points, std::move(keep), m_options);
-        settle(line);
+        simplify(line.points, keep, m_options, m_simplifying);
+        // The line keeps just the room its vertices need; the rest is
+        // kept for the next line.
+        PointList vertices = exactCopy(line.points);
+        m_room = std::move(line.points);
+        line.points = std::move(vertices);
     }
 
     /// Puts a free end at the middle of the stroke's end cap: as far inside
@@ -750,10 +775,12 @@ private:
         // Only ends the thinned line stops at, not junction points.
         if (atStart ? keep.front() : keep.back())
             return;
-        std::vector<Point> points(std::size_t(line.points.count));
+        std::vector<Point>& points = m_ends;
+        points.resize(std::size_t(line.points.count));
         for (std::size_t i = 0; i < points.size(); ++i)
             points[i] = {line.points.x[i], line.points.y[i]};
-        std::vector<bool> fixed = keep;
+        std::vector<bool>& fixed = m_fixed;
+        fixed = keep;
         if (atStart) {
             std::reverse(points.begin(), points.end());
             std::reverse(fixed.begin(), fixed.end());
@@ -762,7 +789,8 @@ private:
         const InkMask& ink = *m_options.ink;
         // The stroke's depth a little behind the end, and the direction the
         // line arrives in, from about two stroke widths back.
-        std::vector<double> depths;
+        std::vector<double>& depths = m_depths;
+        depths.clear();
         Point back = end;
         double walked = 0;
         for (std::size_t k = points.size() - 1; k-- > 0;) {
@@ -812,11 +840,10 @@ private:
             std::reverse(points.begin(), points.end());
             std::reverse(fixed.begin(), fixed.end());
         }
-        PointList moved(int(points.size()));
+        line.points.count = 0;
         for (const Point& p : points)
-            moved.append(p.x, p.y);
-        line.points = std::move(moved);
-        keep = std::move(fixed);
+            line.points.append(p.x, p.y);
+        std::swap(keep, fixed);
     }
 
     const SkeletonGraph& m_g;
@@ -825,6 +852,14 @@ private:
     std::vector<int> m_partner; ///< by port (2 * edge + side): the port it continues into
     std::vector<Point> m_point; ///< by node: where its lines meet
     std::vector<bool> m_used;
+    // Room kept from line to line: the vertices being gathered, which
+    // are fixed, an end's points and depths while it is moved, and
+    // simplification's own.
+    PointList m_room;
+    std::vector<bool> m_keep, m_fixed;
+    std::vector<Point> m_ends;
+    std::vector<double> m_depths;
+    SimplifyRoom m_simplifying;
 };
 
 /// Groups crowded pixels within a few pixels of each other into regions:
@@ -906,9 +941,7 @@ void reduceSpan(const PointList& points, int first, int last, double tolerance, 
     }
 }
 
-} // namespace
-
-void SimplifyWithinTolerance(PointList& points, std::vector<bool> keep, const CleanTraceOptions& options)
+void simplify(PointList& points, std::vector<bool>& keep, const CleanTraceOptions& options, SimplifyRoom& room)
 {
     const int count = points.count;
     if (count < 3)
@@ -945,8 +978,9 @@ void SimplifyWithinTolerance(PointList& points, std::vector<bool> keep, const Cl
     }
     if (!options.reduce)
         return;
-    std::vector<bool> kept = keep;
-    std::vector<std::pair<int, int>> spans;
+    std::vector<bool>& kept = room.kept;
+    kept = keep;
+    std::vector<std::pair<int, int>>& spans = room.spans;
     int first = 0;
     for (int i = 1; i < count; ++i) {
         if (!keep[std::size_t(i)])
@@ -963,6 +997,14 @@ void SimplifyWithinTolerance(PointList& points, std::vector<bool> keep, const Cl
         ++out;
     }
     points.count = out;
+}
+
+} // namespace
+
+void SimplifyWithinTolerance(PointList& points, std::vector<bool> keep, const CleanTraceOptions& options)
+{
+    SimplifyRoom room;
+    simplify(points, keep, options, room);
 }
 
 bool CCleanTracer::Run(const CBitmapImage& image, const std::function<bool(int)>& cancelled,
