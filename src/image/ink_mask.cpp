@@ -55,26 +55,15 @@ InkMask::InkMask(int width, int height, Fill fill)
     : m_width(width), m_height(height), m_words((width + 63) / 64), m_count(std::size_t(m_words) * std::size_t(height))
 {
     const std::size_t bytes = std::max<std::size_t>(m_count, 1) * sizeof(std::uint64_t);
-#if defined(MADV_HUGEPAGE)
-    constexpr std::size_t kLarge = std::size_t(2) << 20, kMapped = std::size_t(1) << 20;
+    constexpr std::size_t kMapped = std::size_t(1) << 20;
     if (bytes >= kMapped) {
-        // Mapped with a large page's room to spare, then trimmed to whole
-        // large pages on a large page boundary.
-        const std::size_t size = (bytes + kLarge - 1) & ~(kLarge - 1);
-        void* mapped = mmap(nullptr, size + kLarge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapped == MAP_FAILED)
-            throw std::bad_alloc();
-        const auto from = reinterpret_cast<std::uintptr_t>(mapped);
-        const std::uintptr_t start = (from + kLarge - 1) & ~std::uintptr_t(kLarge - 1);
-        if (start > from)
-            munmap(mapped, start - from);
-        if (from + kLarge > start)
-            munmap(reinterpret_cast<void*>(start + size), from + kLarge - start);
-        madvise(reinterpret_cast<void*>(start), size, MADV_HUGEPAGE); // a hint: failure changes nothing
-        m_bits = std::unique_ptr<std::uint64_t[], InkWordsRelease>(reinterpret_cast<std::uint64_t*>(start), InkWordsRelease{size});
-        return;
+        std::size_t size = bytes;
+        if (void* block = MapLargePages(size)) {
+            m_bits = std::unique_ptr<std::uint64_t[], InkWordsRelease>(static_cast<std::uint64_t*>(block),
+                                                                       InkWordsRelease{size});
+            return;
+        }
     }
-#endif
     m_bits.reset(static_cast<std::uint64_t*>(fill == Fill::Zero ? std::calloc(bytes, 1) : std::malloc(bytes)));
     if (!m_bits)
         throw std::bad_alloc();
@@ -82,13 +71,44 @@ InkMask::InkMask(int width, int height, Fill fill)
 
 void InkWordsRelease::operator()(std::uint64_t* words) const
 {
+    if (mapped)
+        UnmapLargePages(words, mapped);
+    else
+        std::free(words);
+}
+
+void* MapLargePages(std::size_t& bytes)
+{
 #if defined(MADV_HUGEPAGE)
-    if (mapped) {
-        munmap(words, mapped);
-        return;
-    }
+    // Mapped with a large page's room to spare, then trimmed to whole
+    // large pages on a large page boundary.
+    constexpr std::size_t kLarge = std::size_t(2) << 20;
+    const std::size_t size = (std::max<std::size_t>(bytes, 1) + kLarge - 1) & ~(kLarge - 1);
+    void* mapped = mmap(nullptr, size + kLarge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        return nullptr;
+    const auto from = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t start = (from + kLarge - 1) & ~std::uintptr_t(kLarge - 1);
+    if (start > from)
+        munmap(mapped, start - from);
+    munmap(reinterpret_cast<void*>(start + size), from + kLarge - start);
+    madvise(reinterpret_cast<void*>(start), size, MADV_HUGEPAGE); // a hint: failure changes nothing
+    bytes = size;
+    return reinterpret_cast<void*>(start);
+#else
+    (void)bytes;
+    return nullptr;
 #endif
-    std::free(words);
+}
+
+void UnmapLargePages(void* block, std::size_t bytes)
+{
+#if defined(MADV_HUGEPAGE)
+    munmap(block, bytes);
+#else
+    (void)block;
+    (void)bytes;
+#endif
 }
 
 InkMask::InkMask(const InkMask& other) : InkMask(other.m_width, other.m_height, Fill::None)

@@ -14,6 +14,14 @@ namespace orvane {
 
 class CBitmapImage;
 
+/// Zeroed memory of at least `bytes` bytes, mapped from the system in whole
+/// 2 MB stretches on a 2 MB boundary and asked to be backed by large pages:
+/// then one page fault per 2 MB instead of one per 4 KB. `bytes` becomes
+/// the size mapped. Null where the system has no such mapping or refuses;
+/// give it back with UnmapLargePages.
+void* MapLargePages(std::size_t& bytes);
+void UnmapLargePages(void* block, std::size_t bytes);
+
 /// Gives a mask's words back: to the system when they were mapped from it
 /// (`mapped` bytes), else to the heap.
 struct InkWordsRelease {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <span>
 #include <unordered_map>
 
 namespace orvane {
@@ -127,7 +128,7 @@ private:
     bool holeInInk(const SkeletonGraph::Edge& ed) const { return holeInInk(ed.pixels, {}); }
 
     /// The same for the ring of two edges between the same two junctions.
-    bool holeInInk(const std::vector<SkeletonPixel>& first, const std::vector<SkeletonPixel>& second) const
+    bool holeInInk(std::span<const SkeletonPixel> first, std::span<const SkeletonPixel> second) const
     {
         if (!m_options.ink)
             return true;

@@ -132,8 +132,8 @@ bool same(SkeletonPixel a, SkeletonPixel b) { return a.x == b.x && a.y == b.y; }
 
 class Builder {
 public:
-    Builder(SkeletonGraph& graph, InkMask&& lines)
-        : m_graph(graph), m_width(lines.width()), m_line(std::move(lines)), m_seen(m_width, m_line.height())
+    Builder(SkeletonGraph& graph, InkMask&& lines, std::pmr::memory_resource* room)
+        : m_graph(graph), m_width(lines.width()), m_line(std::move(lines)), m_seen(m_width, m_line.height()), m_room(room)
     {
     }
 
@@ -309,7 +309,7 @@ private:
 
     void walk(int node, SkeletonPixel from, SkeletonPixel first)
     {
-        SkeletonGraph::Edge edge;
+        SkeletonGraph::Edge edge(m_room);
         edge.from = node;
         follow(edge, from, first);
     }
@@ -318,7 +318,7 @@ private:
     {
         SkeletonPixel around[8];
         neighbours(m_line, end.x, end.y, around);
-        SkeletonGraph::Edge edge;
+        SkeletonGraph::Edge edge(m_room);
         edge.from = addNode(SkeletonGraph::NodeKind::End, end);
         edge.pixels.push_back(end);
         m_seen.set(end.x, end.y, true);
@@ -328,7 +328,7 @@ private:
     void ring(SkeletonPixel start)
     {
         SkeletonPixel around[8];
-        SkeletonGraph::Edge edge;
+        SkeletonGraph::Edge edge(m_room);
         SkeletonPixel previous = start, current = start;
         m_path.clear();
         for (;;) {
@@ -357,9 +357,37 @@ private:
     InkMask m_seen;     ///< pixels already in an edge or a node
     std::unordered_map<std::uint64_t, int> m_nodeOf;
     std::vector<SkeletonPixel> m_path; ///< the pixels of the edge being walked
+    std::pmr::memory_resource* m_room; ///< where edges keep their pixels
 };
 
 } // namespace
+
+class SkeletonGraph::PixelRoom {
+public:
+    /// Room for `bytes`: mapped on large pages from a megabyte on, below
+    /// that (or when the system will not map it) from the heap.
+    explicit PixelRoom(std::size_t bytes)
+        : m_bytes(bytes), m_block(bytes >= (std::size_t(1) << 20) ? MapLargePages(m_bytes) : nullptr),
+          m_resource(m_block, m_block ? m_bytes : 0, std::pmr::new_delete_resource())
+    {
+    }
+    ~PixelRoom()
+    {
+        m_resource.release();
+        if (m_block)
+            UnmapLargePages(m_block, m_bytes);
+    }
+    PixelRoom(const PixelRoom&) = delete;
+    PixelRoom& operator=(const PixelRoom&) = delete;
+    std::pmr::memory_resource* resource() { return &m_resource; }
+
+private:
+    std::size_t m_bytes;
+    void* m_block;
+    std::pmr::monotonic_buffer_resource m_resource; ///< from the block, then from the heap
+};
+
+void SkeletonGraph::PixelRoomRelease::operator()(PixelRoom* room) const { delete room; }
 
 bool SkeletonGraph::Build(const CBitmapImage& image, const std::function<bool(int)>& cancelled)
 {
@@ -373,8 +401,12 @@ bool SkeletonGraph::Build(const CBitmapImage& image, const std::function<bool(in
     InkMask lines = InkMask::FromImage(image, InkMask::Rule::Black);
     if (lines.empty())
         throw std::bad_alloc();
-    Builder builder(*this, std::move(lines));
+    // Every line pixel lies in one edge, or a junction; joining edges
+    // through junctions later takes about as much again.
+    m_room.reset(new PixelRoom(2 * lines.inkCount() * sizeof(SkeletonPixel)));
+    Builder builder(*this, std::move(lines), m_room->resource());
     return builder.build(cancelled);
 }
+
 
 } // namespace orvane

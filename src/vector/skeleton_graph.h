@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <memory_resource>
 #include <vector>
 
 namespace orvane {
@@ -41,9 +43,10 @@ public:
     /// without junction pixels; an end's pixel is the first or last pixel.
     /// A ring has no nodes (both -1) and its last pixel touches its first.
     struct Edge {
+        explicit Edge(std::pmr::memory_resource* room = std::pmr::get_default_resource()) : pixels(room) {}
         int from = -1;
         int to = -1;
-        std::vector<SkeletonPixel> pixels;
+        std::pmr::vector<SkeletonPixel> pixels;
         bool alive = true;
         bool ring() const { return from < 0; }
     };
@@ -53,6 +56,18 @@ public:
     /// says yes. Returns false when cancelled. Throws std::bad_alloc when
     /// memory runs out.
     bool Build(const CBitmapImage& image, const std::function<bool(int rowsDone)>& cancelled);
+
+private:
+    /// Where the edges' pixels live: a block sized for every line pixel,
+    /// on large pages, given back whole with the graph (declared before
+    /// the edges, so that it outlives them).
+    class PixelRoom;
+    struct PixelRoomRelease {
+        void operator()(PixelRoom* room) const;
+    };
+    std::unique_ptr<PixelRoom, PixelRoomRelease> m_room;
+
+public:
 
     int width = 0, height = 0; ///< of the image the graph was built from
     std::vector<Node> nodes;
