@@ -188,8 +188,9 @@ private:
                     const int other = ed.from == int(n) ? ed.to : ed.from;
                     if (other == int(n) || node(other).kind != Kind::End)
                         continue;
-                    if (double(ed.pixels.size()) <= limit && (shortest < 0 || ed.pixels.size() < shortestLength) &&
-                        capWithin(junction, ed, other)) {
+                    if ((shortest < 0 || ed.pixels.size() < shortestLength) &&
+                        ((double(ed.pixels.size()) <= limit && capWithin(junction, ed, other)) ||
+                         (double(ed.pixels.size()) <= 2.0 * limit && speck(junction, other)))) {
                         shortest = e;
                         shortestLength = ed.pixels.size();
                     }
@@ -245,6 +246,41 @@ private:
             return true;
         std::nth_element(depths.begin(), depths.begin() + long(depths.size() / 2), depths.end());
         return reach - radius <= 2.0 * depths[depths.size() / 2];
+    }
+
+    /// Whether the ink a branch runs out to from the junction's blob is a
+    /// speck touching the stroke: a single pixel outside the blob, joined
+    /// to no other pixel outside it. Thinning draws a spur out to such a
+    /// pixel, as long as the stroke is wide; a drawn stroke, however short,
+    /// leaves more ink than that past the blob.
+    bool speck(const SkeletonGraph::Node& junction, int end) const
+    {
+        if (!m_options.ink)
+            return false;
+        constexpr int kMost = 1;
+        const InkMask& ink = *m_options.ink;
+        const double blob = ink.radiusAt(junction.x, junction.y) + 0.5;
+        const auto outside = [&](int x, int y) {
+            return ink.ink(x, y) && norm(x - junction.x, y - junction.y) > blob;
+        };
+        const SkeletonGraph::Node& tip = m_g.nodes[std::size_t(end)];
+        const int tx = int(tip.x), ty = int(tip.y);
+        if (!outside(tx, ty))
+            return false;
+        // A walk over at most kMost + 1 pixels (one more decides).
+        SkeletonPixel found[kMost + 1] = {{tx, ty}};
+        int count = 1;
+        for (int i = 0; i < count; ++i)
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int x = found[i].x + dx, y = found[i].y + dy;
+                    if (!outside(x, y) || std::any_of(found, found + count, [&](SkeletonPixel p) { return p.x == x && p.y == y; }))
+                        continue;
+                    if (count > kMost)
+                        return false;
+                    found[count++] = {x, y};
+                }
+        return true;
     }
 
     /// Two junctions a short edge apart are one place where strokes meet

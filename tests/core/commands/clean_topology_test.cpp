@@ -262,6 +262,19 @@ TEST_P(CleanTopology, SpursAndSpecksGo)
 
     const Traced kept = clean(image.Clone(), GetParam(), 0);
     EXPECT_EQ(kept.lines.size(), 2u); // despeckling off: the speck is a dot
+
+    // Dust on the edge of a stroke, as scans give it: despeckling cannot
+    // take it (it touches the stroke), and thinning runs a spur out to it,
+    // longer than the stroke is deep. A stroke five pixels wide, two
+    // pixels of dust beside row 30.
+    CBitmapImage dusty = blank(40, 60);
+    for (int y = 5; y < 55; ++y)
+        for (int x = y == 30 ? 14 : 16; x <= 20; ++x)
+            dusty.SetPixelColor(x, y, 0, 0, 0);
+    const Traced dusted = clean(dusty.Clone(), GetParam());
+    ASSERT_EQ(dusted.lines.size(), 1u);
+    for (const auto& [x, y] : dusted.lines[0]) // straight down the stroke
+        EXPECT_NEAR(x, dusted.lines[0].front().first, 1.0) << y;
 }
 
 TEST_P(CleanTopology, ShortDrawnStrokesOnOthersStay)
