@@ -16,6 +16,8 @@
 
 namespace orvane {
 
+struct BmpLayout; // what a BMP stream's headers say (bmp_io.cpp)
+
 /// One colour-table entry, in file byte order.
 struct RGBQUAD {
     std::uint8_t rgbBlue = 0;
@@ -170,6 +172,10 @@ public:
 
 private:
     void clear();
+    /// Read and ReadInk: the headers are read once, then the pixels in full
+    /// or as ink.
+    int read(std::istream& in, bool inkOnly);
+    int readInk(std::istream& in, const BmpLayout& layout, const std::uint8_t* inkIndex);
     int storeIndex(int x, int y, std::span<const RGBQUAD> table, std::uint8_t red, std::uint8_t green,
                    std::uint8_t blue);
 

@@ -66,8 +66,6 @@ bool isSupportedDepth(unsigned bitCount) { return bitCount == 1 || bitCount == 4
 
 } // namespace
 
-namespace {
-
 /// What a BMP stream's headers say, every size checked against the bytes
 /// the stream holds; `info` is the image's 40-byte header, already saying
 /// what the image will hold, and its whole colour table.
@@ -83,6 +81,8 @@ struct BmpLayout {
     std::uint32_t entries = 0; ///< colour-table entries the image holds
     std::unique_ptr<std::uint8_t[]> info;
 };
+
+namespace {
 
 /// Reads the headers and the colour table and leaves the stream at the
 /// first pixel row; false for a stream this program does not read.
@@ -235,14 +235,43 @@ std::int32_t packColourInk(const std::uint8_t* from, std::int32_t width, std::ui
 #endif
 }
 
+/// Ink per colour-table index, as the thinning decides it; false when the
+/// image cannot be read as its ink. Indexed images go over only when their
+/// table has pure black and pure white: the thinning writes its result in
+/// those two, and without them its result depends on the other colours,
+/// which a 1-bit image does not keep. A 1-bit image is read as it is.
+bool inkOfEachIndex(const BmpLayout& layout, std::array<std::uint8_t, 256>& inkIndex)
+{
+    if (layout.bitCount > 8)
+        return true;
+    if (layout.bitCount == 1)
+        return false;
+    const RGBQUAD* table = reinterpret_cast<const RGBQUAD*>(layout.info.get() + kInfoHeaderSize);
+    bool black = false, white = false;
+    for (std::uint32_t i = 0; i < layout.entries; ++i) {
+        const RGBQUAD& c = table[i];
+        inkIndex[i] = IsInkColour(c.rgbRed, c.rgbGreen, c.rgbBlue);
+        black = black || (c.rgbRed == 0 && c.rgbGreen == 0 && c.rgbBlue == 0);
+        white = white || (c.rgbRed == 255 && c.rgbGreen == 255 && c.rgbBlue == 255);
+    }
+    return black && white;
+}
+
 } // namespace
 
-int CBitmapImage::Read(std::istream& in)
+int CBitmapImage::Read(std::istream& in) { return read(in, false); }
+
+int CBitmapImage::ReadInk(std::istream& in) { return read(in, true); }
+
+int CBitmapImage::read(std::istream& in, bool inkOnly)
 {
     clear();
     BmpLayout layout;
     if (!readLayout(in, layout))
         return 0;
+    std::array<std::uint8_t, 256> inkIndex{};
+    if (inkOnly && inkOfEachIndex(layout, inkIndex))
+        return readInk(in, layout, inkIndex.data());
     const std::int32_t width = layout.width, height = layout.height;
     const std::uint64_t stride = layout.stride, bitsSize = layout.bitsSize, fileStride = layout.fileStride;
     std::unique_ptr<std::uint8_t[]> bits(new (std::nothrow) std::uint8_t[bitsSize]);
@@ -281,33 +310,8 @@ int CBitmapImage::Read(std::istream& in)
     return 1;
 }
 
-int CBitmapImage::ReadInk(std::istream& in)
+int CBitmapImage::readInk(std::istream& in, const BmpLayout& layout, const std::uint8_t* inkIndex)
 {
-    clear();
-    const std::istream::pos_type start = in.tellg();
-    BmpLayout layout;
-    if (!readLayout(in, layout))
-        return 0;
-    const RGBQUAD* table = reinterpret_cast<const RGBQUAD*>(layout.info.get() + kInfoHeaderSize);
-    // Ink per colour-table index, as the thinning decides it. Indexed images
-    // go over only when their table has pure black and pure white: the
-    // thinning writes its result in those two, and without them its result
-    // depends on the other colours, which a 1-bit image does not keep.
-    std::array<std::uint8_t, 256> inkIndex{};
-    if (layout.bitCount <= 8) {
-        bool black = false, white = false;
-        for (std::uint32_t i = 0; i < layout.entries; ++i) {
-            const RGBQUAD& c = table[i];
-            inkIndex[i] = IsInkColour(c.rgbRed, c.rgbGreen, c.rgbBlue);
-            black = black || (c.rgbRed == 0 && c.rgbGreen == 0 && c.rgbBlue == 0);
-            white = white || (c.rgbRed == 255 && c.rgbGreen == 255 && c.rgbBlue == 255);
-        }
-        if (layout.bitCount == 1 || !black || !white) {
-            in.clear();
-            in.seekg(start);
-            return Read(in);
-        }
-    }
     const std::int32_t width = layout.width, height = layout.height;
     const RGBQUAD blackWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
     if (!Create(width, height, 1, blackWhite))
