@@ -4,9 +4,11 @@
 #pragma once
 
 #include "image/bitmap_image.h"
+#include "processing/thinning_grid.h"
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace orvane {
@@ -33,29 +35,44 @@ public:
             m_image.SetPixelIndex(x, y, unsigned(index));
     }
 
-    /// Row y becomes white where `cells[x - 1]` is `white` and black
-    /// elsewhere, for x from 1 to the width: as Put for each pixel.
-    void PutRow(int y, const std::uint8_t* cells, std::uint8_t white)
+    /// Row y becomes black where bit x of `ink` is set and white elsewhere,
+    /// for x from 1 to the width (bit x & 63 of word x >> 6): as Put for
+    /// each pixel.
+    void PutInkRow(int y, const std::uint64_t* ink)
     {
         const int width = m_image.GetWidth();
         std::uint8_t* p = m_image.GetRow(y);
+        auto inkAt = [ink](int x) { return (ink[x >> 6] >> (x & 63)) & 1; };
         if (m_direct) {
-            for (int x = 0; x < width; ++x, p += 3)
-                p[0] = p[1] = p[2] = cells[x] == white ? 255 : 0;
+            for (int x = 1; x <= width; ++x, p += 3)
+                p[0] = p[1] = p[2] = inkAt(x) ? 0 : 255;
         } else if (m_black >= 0 && m_white >= 0) {
             const auto black = std::uint8_t(m_black), whiteIndex = std::uint8_t(m_white);
-            if (m_image.GetBitCount() == 8) {
-                for (int x = 0; x < width; ++x)
-                    p[x] = cells[x] == white ? whiteIndex : black;
-                return;
+            const int depth = m_image.GetBitCount();
+            if (depth == 8) {
+                for (int x = 1; x <= width; ++x)
+                    p[x - 1] = inkAt(x) ? black : whiteIndex;
+            } else if (depth == 1 && black <= 1 && whiteIndex <= 1) {
+                // Sixty-four pixels at a time, the first in the first byte's
+                // highest bit; the pixels sharing the last byte with padding
+                // one by one, so that the padding stays as it was.
+                const std::uint64_t flip = black ? 0 : ~std::uint64_t(0);
+                int x = 1;
+                for (; x + 63 <= width; x += 64) {
+                    const std::uint64_t bits = ReverseBitsInBytes(WordFrom(ink, std::size_t(x))) ^ flip;
+                    std::memcpy(p + ((x - 1) >> 3), &bits, 8);
+                }
+                for (; x <= width; ++x)
+                    m_image.SetPixelIndex(x, y, inkAt(x) ? black : whiteIndex);
+            } else {
+                std::vector<std::uint8_t> indices(static_cast<std::size_t>(width));
+                for (int x = 1; x <= width; ++x)
+                    indices[std::size_t(x - 1)] = inkAt(x) ? black : whiteIndex;
+                m_image.SetRowIndices(y, indices.data());
             }
-            std::vector<std::uint8_t> indices(static_cast<std::size_t>(width));
-            for (int x = 0; x < width; ++x)
-                indices[std::size_t(x)] = cells[x] == white ? whiteIndex : black;
-            m_image.SetRowIndices(y, indices.data());
         } else {
-            for (int x = 0; x < width; ++x)
-                Put(x + 1, y, cells[x] == white);
+            for (int x = 1; x <= width; ++x)
+                Put(x, y, !inkAt(x));
         }
     }
 

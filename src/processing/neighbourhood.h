@@ -16,22 +16,22 @@ namespace orvane::neighbourhood {
 
 enum : unsigned { kE = 1, kNE = 2, kN = 4, kNW = 8, kW = 16, kSW = 32, kS = 64, kSE = 128 };
 
-/// The code of the cell at `row[c]`, whose rows above and below are `up`
-/// and `down`, where ink is the value `ink`.
-inline unsigned CodeOfValue(const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down, int c,
-                            std::uint8_t ink)
+/// The code of a cell from its 3 x 3 neighbourhood as nine bits (see
+/// NineBits(): the row above in bits 0 to 2, west to east, the cell's own
+/// row in 3 to 5, the row below in 6 to 8); the cell's own bit is ignored.
+inline unsigned CodeOfNine(unsigned nine)
 {
-    return unsigned(row[c + 1] == ink) | unsigned(up[c + 1] == ink) << 1 | unsigned(up[c] == ink) << 2 |
-           unsigned(up[c - 1] == ink) << 3 | unsigned(row[c - 1] == ink) << 4 | unsigned(down[c - 1] == ink) << 5 |
-           unsigned(down[c] == ink) << 6 | unsigned(down[c + 1] == ink) << 7;
-}
-
-/// As CodeOfValue, where ink is any non-zero value.
-inline unsigned CodeOfNonZero(const std::uint8_t* up, const std::uint8_t* row, const std::uint8_t* down, int c)
-{
-    return unsigned(row[c + 1] != 0) | unsigned(up[c + 1] != 0) << 1 | unsigned(up[c] != 0) << 2 |
-           unsigned(up[c - 1] != 0) << 3 | unsigned(row[c - 1] != 0) << 4 | unsigned(down[c - 1] != 0) << 5 |
-           unsigned(down[c] != 0) << 6 | unsigned(down[c + 1] != 0) << 7;
+    static const std::array<std::uint8_t, 512> table = [] {
+        std::array<std::uint8_t, 512> t{};
+        // The neighbour each of the nine bits stands for (0: the cell).
+        const unsigned neighbour[9] = {kNW, kN, kNE, kW, 0, kE, kSW, kS, kSE};
+        for (unsigned n = 0; n < 512; ++n)
+            for (unsigned b = 0; b < 9; ++b)
+                if (n >> b & 1)
+                    t[n] |= std::uint8_t(neighbour[b]);
+        return t;
+    }();
+    return table[nine & 511];
 }
 
 inline int InkCount(unsigned code) { return std::popcount(code); }

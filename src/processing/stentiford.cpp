@@ -1,7 +1,8 @@
 // The Stentiford thinning method.
 //
-// Values inside the method: ink 0, background 1, marked 2 (an ink cell to be
-// removed at the end of the iteration).
+// The grid has two planes of bits: plane 0 is set for ink, plane 1 for a
+// marked cell (ink to be removed at the end of the iteration, which no
+// longer counts as ink); a cell set in neither is background.
 //
 // Background cells never change during an iteration (ink only becomes
 // marked), so which template an ink cell can match is fixed when the
@@ -18,10 +19,10 @@
 #include "processing/stentiford.h"
 
 #include "image/large_pages.h"
-#include "image/pixel_grid.h"
 #include "processing/block_activity.h"
 #include "processing/neighbourhood.h"
 #include "processing/operation_progress.h"
+#include "processing/thinning_grid.h"
 
 #include <algorithm>
 #include <array>
@@ -31,24 +32,17 @@
 #include <memory>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace orvane {
 namespace {
 
 namespace nb = neighbourhood;
 
-constexpr std::uint8_t kInk = kStentifordInk;
-constexpr std::uint8_t kBackground = kStentifordBackground;
-constexpr std::uint8_t kMarked = 2;
+constexpr int kMarkPlane = 1;
 
-
-/// A list of cells, each the index of its cell in the grid's block (row
-/// times columns plus column): four bytes a cell where the grid has fewer
-/// than 2^32 cells, eight otherwise. It grows sixteen cells at a time, so
-/// that the cells of a gathered block go in without a check each. Its room
+/// A list of cells, each the index of its ink bit in the grid's block (row
+/// times the bits of a row, plus column): four bytes a cell where the block
+/// has fewer than 2^32 bits, eight otherwise. Its room
 /// is not cleared when it grows (only the cells in use are kept) and lies on
 /// large pages where the system allows: a thinning run gathers millions of
 /// cells.
@@ -105,30 +99,42 @@ struct CellList {
     std::vector<std::int32_t> start; ///< group g is cells[start[g], start[g + 1])
 };
 
-/// Whether an ink cell with this neighbourhood code is marked: it is not a
-/// line end and it joins exactly one group of ink neighbours.
-const std::array<bool, 256>& removableCodes()
+/// Whether an ink cell with this neighbourhood (nine bits, see NineBits())
+/// is marked: it is not a line end and it joins exactly one group of ink
+/// neighbours.
+const std::array<bool, 512>& removableNeighbourhoods()
 {
-    static const std::array<bool, 256> table = [] {
-        std::array<bool, 256> t{};
-        for (unsigned code = 0; code < 256; ++code)
-            t[code] = nb::InkCount(code) != 1 && nb::ConnectivityOfCode(code) == 1;
+    static const std::array<bool, 512> table = [] {
+        std::array<bool, 512> t{};
+        for (unsigned nine = 0; nine < 512; ++nine) {
+            const unsigned code = nb::CodeOfNine(nine);
+            t[nine] = nb::InkCount(code) != 1 && nb::ConnectivityOfCode(code) == 1;
+        }
         return t;
     }();
     return table;
 }
 
+/// The bits of word w of a row that stand for columns `first` to `last`.
+std::uint64_t columnMask(int w, int first, int last)
+{
+    const int low = std::max(first - (w << 6), 0), high = std::min(last - (w << 6), 63);
+    if (high < low)
+        return 0;
+    return (~std::uint64_t(0) >> (63 - high)) & (~std::uint64_t(0) << low);
+}
+
 template <class Cell>
 class Stentiford {
 public:
-    /// The grid's rows lie one after the other in one block.
-    Stentiford(PixelGrid& grid, OperationProgress& progress, StentifordReach& reach)
-        : m_g(grid.data.get()), m_cells(grid.info->rows > 0 ? grid.data[0] : nullptr), m_rows(grid.info->rows), m_cols(grid.info->cols),
-          m_stride(Cell(grid.info->cols)), m_progress(progress), m_removable(removableCodes()), m_reach(reach)
+    /// The grid has the two planes.
+    Stentiford(ThinningGrid& grid, OperationProgress& progress, StentifordReach& reach)
+        : m_grid(grid), m_block(grid.block()), m_rows(grid.rows()), m_cols(grid.cols()), m_stride(Cell(grid.rowBits())),
+          m_markOffset(std::size_t(grid.words()) * 64), m_progress(progress), m_removable(removableNeighbourhoods()),
+          m_reach(reach)
     {
         // The row of an index, as a multiply: exact for indices below 2^32.
-        if (m_cols > 1)
-            m_rowMultiplier = ~std::uint64_t(0) / std::uint64_t(m_cols) + 1;
+        m_rowMultiplier = ~std::uint64_t(0) / std::uint64_t(m_stride) + 1;
     }
 
     int run()
@@ -184,17 +190,16 @@ private:
 
     /// Lists the ink cells that can match each template: those of the top
     /// and bottom templates by row, those of the left and right templates by
-    /// column, and all of them by row for removing the marks. With `whole`
+    /// column. With `whole`
     /// false, only cells in active blocks: elsewhere nothing changed near a
     /// cell in the last iteration, which therefore did not mark it, and
     /// neither will this one unless a neighbour is marked first (visit()
     /// watches for that).
     void gather(bool whole)
     {
-        if (whole && m_all.empty() && m_all.capacity() == 0)
+        if (whole && !m_reserved)
             reserveForWholeGrid();
         m_wholeGathered = whole;
-        m_all.clear();
         m_top.cells.clear();
         m_bottom.cells.clear();
         m_top.start.assign(std::size_t(m_rows) + 1, 0);
@@ -228,8 +233,8 @@ private:
     void gatherSpan(int r, int first, int last)
     {
         forEachCandidate(r, first, last,
-                         [this](int row, int c, unsigned any, unsigned top, unsigned bottom, unsigned left,
-                                unsigned right) { addCells(row, c, any, top, bottom, left, right); });
+                         [this](int row, int c, std::uint64_t any, std::uint64_t top, std::uint64_t bottom,
+                                std::uint64_t left, std::uint64_t right) { addCells(row, c, any, top, bottom, left, right); });
     }
 
     /// Makes room in every list for a gathering of the whole grid, counted
@@ -238,78 +243,64 @@ private:
     /// each copy, a tenth of the thinning time on a large scan.
     void reserveForWholeGrid()
     {
-        std::size_t all = 0, top = 0, bottom = 0, left = 0, right = 0;
+        std::size_t top = 0, bottom = 0, left = 0, right = 0;
         for (int r = 1; r <= m_rows - 2; ++r)
             forEachCandidate(r, 1, m_cols - 2,
-                             [&](int, int, unsigned a, unsigned t, unsigned b, unsigned l, unsigned rt) {
-                                 all += std::size_t(std::popcount(a));
+                             [&](int, int, std::uint64_t, std::uint64_t t, std::uint64_t b, std::uint64_t l,
+                                 std::uint64_t rt) {
                                  top += std::size_t(std::popcount(t));
                                  bottom += std::size_t(std::popcount(b));
                                  left += std::size_t(std::popcount(l));
                                  right += std::size_t(std::popcount(rt));
                              });
-        // Sixteen more each: a block of cells goes in after one check.
-        m_all.reserveMore(all + 16);
-        m_top.cells.reserveMore(top + 16);
-        m_bottom.cells.reserveMore(bottom + 16);
-        m_leftOf.reserveMore(left + 16);
-        m_rightOf.reserveMore(right + 16);
+        m_top.cells.reserveMore(top);
+        m_bottom.cells.reserveMore(bottom);
+        m_leftOf.reserveMore(left);
+        m_rightOf.reserveMore(right);
         m_left.cells.reserveMore(left);
         m_right.cells.reserveMore(right);
+        m_reserved = true;
     }
 
     /// Calls `found(r, c, any, top, bottom, left, right)` for the ink cells
     /// of row r from column `first` to `last` that have a background
-    /// 4-neighbour, up to sixteen at a time from column c: bit i of `any`
-    /// is set for such a cell at c + i, and of `top`, `bottom`, `left`,
-    /// `right` where the cell can match that template (background on that
-    /// side, not on the opposite one).
+    /// 4-neighbour, up to 64 at a time from column c: bit i of `any` is set
+    /// for such a cell at c + i, and of `top`, `bottom`, `left`, `right`
+    /// where the cell can match that template (background on that side, not
+    /// on the opposite one). There are no marks while cells are gathered, so
+    /// a cell that is not ink is background.
     template <class Found>
     void forEachCandidate(int r, int first, int last, Found&& found)
     {
-        const std::uint8_t* up = m_g[r - 1];
-        const std::uint8_t* row = m_g[r];
-        const std::uint8_t* down = m_g[r + 1];
-        int c = first;
-#if defined(__SSE2__)
-        // Sixteen cells at a time: which are ink with a background
-        // 4-neighbour, and which template each can match.
-        const __m128i inkValue = _mm_set1_epi8(char(kInk)), background = _mm_set1_epi8(char(kBackground));
-        auto load = [](const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-        for (; c + 16 <= last + 1; c += 16) {
-            const __m128i ink = _mm_cmpeq_epi8(load(row + c), inkValue);
-            const unsigned inkMask = unsigned(_mm_movemask_epi8(ink));
-            if (!inkMask)
+        const std::uint64_t* up = m_grid.row(r - 1);
+        const std::uint64_t* row = m_grid.row(r);
+        const std::uint64_t* down = m_grid.row(r + 1);
+        for (int w = first >> 6; w <= last >> 6; ++w) {
+            const std::uint64_t ink = row[w] & columnMask(w, first, last);
+            if (!ink)
                 continue;
-            const unsigned n = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(up + c), background))) & inkMask;
-            const unsigned s = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(down + c), background))) & inkMask;
-            const unsigned w = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(row + c - 1), background))) & inkMask;
-            const unsigned e = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(load(row + c + 1), background))) & inkMask;
-            found(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
-        }
-#endif
-        for (; c <= last; ++c) {
-            if (row[c] != kInk)
-                continue;
-            const unsigned n = up[c] == kBackground, s = down[c] == kBackground;
-            const unsigned w = row[c - 1] == kBackground, e = row[c + 1] == kBackground;
-            found(r, c, n | s | w | e, n & ~s, s & ~n, w & ~e, e & ~w);
+            // Bit i of west (east) is the cell left (right) of bit i's.
+            const std::uint64_t west = row[w] << 1 | (w > 0 ? row[w - 1] >> 63 : 0);
+            const std::uint64_t east = row[w] >> 1 | row[w + 1] << 63;
+            const std::uint64_t n = ink & ~up[w], s = ink & ~down[w], wb = ink & ~west, e = ink & ~east;
+            found(r, w << 6, n | s | wb | e, n & ~s, s & ~n, wb & ~e, e & ~wb);
         }
     }
 
     /// Adds the cells of row r from column c on whose bits are set in
     /// `any`, to the lists of the templates whose masks have them.
-    void addCells(int r, int c, unsigned any, unsigned top, unsigned bottom, unsigned left, unsigned right)
+    void addCells(int r, int c, std::uint64_t any, std::uint64_t top, std::uint64_t bottom, std::uint64_t left,
+                  std::uint64_t right)
     {
-        const int count = std::popcount(any);
-        for (CellBuffer<Cell>* list : {&m_all, &m_top.cells, &m_bottom.cells, &m_leftOf, &m_rightOf})
-            list->reserveMore(std::size_t(count));
+        m_top.cells.reserveMore(std::size_t(std::popcount(top)));
+        m_bottom.cells.reserveMore(std::size_t(std::popcount(bottom)));
+        m_leftOf.reserveMore(std::size_t(std::popcount(left)));
+        m_rightOf.reserveMore(std::size_t(std::popcount(right)));
         const Cell first = Cell(r) * m_stride + Cell(c);
         while (any) {
             const unsigned bit = unsigned(std::countr_zero(any));
-            const unsigned one = 1u << bit;
+            const std::uint64_t one = std::uint64_t(1) << bit;
             const Cell cell = first + bit;
-            m_all.add(cell);
             if (top & one)
                 m_top.cells.add(cell);
             if (bottom & one)
@@ -346,12 +337,14 @@ private:
     /// Marks a cell when it is still ink and its neighbourhood allows.
     void visit(Cell k)
     {
-        std::uint8_t* cell = m_cells + k;
-        if (*cell != kInk)
+        std::uint64_t& word = m_block[k >> 6];
+        const std::uint64_t one = std::uint64_t(1) << (k & 63);
+        if (!(word & one))
             return;
-        if (!m_removable[nb::CodeOfValue(cell - m_stride, cell, cell + m_stride, 0, kInk)])
+        if (!m_removable[NineBitsAt(m_block, std::size_t(k), std::size_t(m_stride))])
             return;
-        *cell = kMarked;
+        word &= ~one;
+        m_block[(std::size_t(k) + m_markOffset) >> 6] |= one;
         if (!m_wholeGathered) {
             const int r = rowOf(k);
             watchNeighbours(r, int(k - Cell(r) * m_stride));
@@ -361,7 +354,7 @@ private:
     /// The row of the cell at index k.
     int rowOf(Cell k) const
     {
-        if (sizeof(Cell) == 4 && m_rowMultiplier != 0) {
+        if (sizeof(Cell) == 4) {
             // The high half of the 96-bit product of the multiplier and k.
             const std::uint64_t high = m_rowMultiplier >> 32, low = m_rowMultiplier & 0xFFFFFFFFu;
             return int((high * k + ((low * k) >> 32)) >> 32);
@@ -376,20 +369,27 @@ private:
         for (int dr = -1; dr <= 1; ++dr)
             for (int dc = -1; dc <= 1; ++dc) {
                 const int nr = r + dr, nc = c + dc;
-                if (m_active.active(nr, nc) || m_g[nr][nc] != kInk)
+                if (m_active.active(nr, nc) || !m_grid.get(nr, nc))
                     continue;
-                if (m_g[nr - 1][nc] == kBackground || m_g[nr + 1][nc] == kBackground ||
-                    m_g[nr][nc - 1] == kBackground || m_g[nr][nc + 1] == kBackground)
+                if (background(nr - 1, nc) || background(nr + 1, nc) || background(nr, nc - 1) ||
+                    background(nr, nc + 1))
                     m_wokeQuietCell = true;
             }
     }
 
+    bool background(int r, int c) const { return !m_grid.get(r, c) && !m_grid.get(r, c, kMarkPlane); }
+
     /// Takes back the marks of an iteration that must run again.
     void unmark()
     {
-        for (const Cell cell : m_all)
-            if (m_cells[cell] == kMarked)
-                m_cells[cell] = kInk;
+        for (int r = 1; r <= m_rows - 2; ++r) {
+            std::uint64_t* ink = m_grid.row(r);
+            std::uint64_t* marks = m_grid.row(r, kMarkPlane);
+            for (int w = 0; w < m_grid.words(); ++w) {
+                ink[w] |= marks[w];
+                marks[w] = 0;
+            }
+        }
     }
 
     /// The top template's scan (rows down, cells left to right) or, with
@@ -431,22 +431,27 @@ private:
 
     /// Turns the marks of this iteration into background, row by row, and
     /// activates the blocks around them for the next iteration. Returns
-    /// whether there was one.
+    /// whether there was one. Marks lie only where cells were gathered.
     bool removeMarks()
     {
         bool changed = false;
         m_nextActive.clear();
-        std::size_t k = 0;
+        const int reach = std::max(m_reach.cells, 1);
         for (int r = 1; r <= m_rows - 2; ++r) {
             if (check())
                 break;
-            const Cell rowStart = Cell(r) * m_stride, rowEnd = rowStart + m_stride;
-            for (; k < m_all.size() && m_all[k] < rowEnd; ++k) {
-                std::uint8_t& cell = m_cells[m_all[k]];
-                if (cell == kMarked) {
-                    cell = kBackground;
-                    changed = true;
-                    m_nextActive.activateAround(r, int(m_all[k] - rowStart), std::max(m_reach.cells, 1));
+            if (!m_wholeGathered && !m_active.rowActive(r))
+                continue;
+            std::uint64_t* marks = m_grid.row(r, kMarkPlane);
+            for (int w = 0; w <= (m_cols - 2) >> 6; ++w) {
+                std::uint64_t bits = marks[w];
+                if (!bits)
+                    continue;
+                marks[w] = 0;
+                changed = true;
+                while (bits) {
+                    m_nextActive.activateAround(r, (w << 6) + std::countr_zero(bits), reach);
+                    bits &= bits - 1;
                 }
             }
         }
@@ -454,16 +459,17 @@ private:
         return changed;
     }
 
-    std::uint8_t** m_g;
-    std::uint8_t* m_cells; ///< the grid's block: cell (r, c) at r * m_cols + c
+    ThinningGrid& m_grid;
+    std::uint64_t* m_block; ///< cell (r, c) is bit r * m_stride + c
     int m_rows;
     int m_cols;
-    Cell m_stride;
+    Cell m_stride;           ///< bits from one row to the next
+    std::size_t m_markOffset; ///< bits from a cell's ink to its mark
     std::uint64_t m_rowMultiplier = 0;
     OperationProgress& m_progress;
-    const std::array<bool, 256>& m_removable;
+    const std::array<bool, 512>& m_removable;
     StentifordReach& m_reach;
-    CellBuffer<Cell> m_all; ///< every cell gathered, by row
+    bool m_reserved = false; ///< the lists have room for a whole gathering
     BlockActivity m_active;     ///< where the current iteration gathers
     BlockActivity m_nextActive; ///< where the next one will
     bool m_wholeGathered = true;
@@ -477,12 +483,12 @@ private:
 
 } // namespace
 
-int ThinStentiford(PixelGrid& grid, OperationProgress& progress, StentifordReach* reach)
+int ThinStentiford(ThinningGrid& grid, OperationProgress& progress, StentifordReach* reach)
 {
     StentifordReach standard;
     StentifordReach& used = reach ? *reach : standard;
-    // Four-byte cell indices where every cell of the grid has one.
-    if (std::uint64_t(grid.info->rows) * std::uint64_t(grid.info->cols) <= std::uint64_t(UINT32_MAX))
+    // Four-byte cell indices where every bit of the block has one.
+    if (std::uint64_t(grid.rows()) * std::uint64_t(grid.rowBits()) <= std::uint64_t(UINT32_MAX))
         return Stentiford<std::uint32_t>(grid, progress, used).run();
     return Stentiford<std::uint64_t>(grid, progress, used).run();
 }

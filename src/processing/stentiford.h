@@ -7,11 +7,8 @@
 
 namespace orvane {
 
-struct PixelGrid;
+class ThinningGrid;
 class OperationProgress;
-
-inline constexpr std::uint8_t kStentifordInk = 0;
-inline constexpr std::uint8_t kStentifordBackground = 1;
 
 /// How far around the cells one iteration removed the next one looks
 /// (`cells`, at least 1). Two leave room for marks that follow each other
@@ -23,9 +20,9 @@ struct StentifordReach {
     int reruns = 0;
 };
 
-/// Thins the working grid (ink kStentifordInk, background
-/// kStentifordBackground, a background frame one cell wide) in place to
-/// lines one cell wide, in the same values.
+/// Thins the working grid (two planes: plane 0 a bit set for ink, plane 1
+/// clear, for the marks; a background frame one cell wide) in place to
+/// lines one cell wide, in plane 0; plane 1 is clear again after.
 ///
 /// Each iteration runs the four edge templates in turn (top edges by rows
 /// from the top, left edges by columns from the left with rows from the
@@ -39,6 +36,6 @@ struct StentifordReach {
 /// Checks for a cancel before each row of two conversion passes (one before
 /// the thinning, one after) and before each row or column of every scan. Returns 1
 /// when it finished, 0 after a cancel (the grid is then left in any state).
-int ThinStentiford(PixelGrid& grid, OperationProgress& progress, StentifordReach* reach = nullptr);
+int ThinStentiford(ThinningGrid& grid, OperationProgress& progress, StentifordReach* reach = nullptr);
 
 } // namespace orvane

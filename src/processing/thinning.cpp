@@ -1,66 +1,106 @@
 // The thinning driver.
 //
-// Working grid: H + 2 rows and W + 2 columns for a W x H image; cell [y][x]
-// holds pixel (x, y) (both from 1), and row 0, row H + 1, column 0 and
-// column W + 1 are a background frame. The grid is filled in the chosen
-// method's own ink and background values and read back in them.
+// Working grid: H + 2 rows and W + 2 columns of bits for a W x H image;
+// cell [y][x] holds pixel (x, y) (both from 1), set for ink, and row 0,
+// row H + 1, column 0 and column W + 1 are a background frame. Stentiford
+// thinning adds a plane for its marks.
 #include "processing/thinning.h"
 
 #include "image/bitmap_image.h"
-#include "image/pixel_grid.h"
 #include "image/ink_rule.h"
 #include "processing/black_white_writer.h"
 #include "processing/operation_progress.h"
 #include "image/row_halves.h"
 #include "processing/stentiford.h"
+#include "processing/thinning_grid.h"
 #include "processing/zhang_suen.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace orvane {
 namespace {
 
-/// The values a method works in.
-struct CellValues {
-    std::uint8_t ink;
-    std::uint8_t background;
-};
-
-void binariseRow(const CBitmapImage& image, int y, std::uint8_t* cells, const std::array<std::uint8_t, 256>& indexValue,
-                 CellValues values)
+/// Sets bit x of a grid row for each byte `ink[x - 1]` that is not zero,
+/// x from 1 to `width`; the row's other bits stay as they are (clear).
+void packInk(const std::uint8_t* ink, int width, std::uint64_t* row)
 {
-    const int width = image.GetWidth();
-    cells[0] = cells[width + 1] = values.background;
-    const std::uint8_t* p = image.GetRow(y);
-    switch (image.GetBitCount()) {
-    case 24: {
-        // Without branches: ink where the darkest channel is below the limit.
-        const std::uint8_t difference = values.ink ^ values.background;
-        for (int x = 1; x <= width; ++x, p += 3) {
-            const std::uint8_t darkest = std::min(p[0], std::min(p[1], p[2]));
-            cells[x] = std::uint8_t(values.background ^ (difference & -std::uint8_t(darkest < kInkLimit)));
+    int x = 0; // pixels before x are packed
+    for (; x + 64 <= width; x += 64) {
+        std::uint64_t pixels = 0; // bit k: pixel x + 1 + k
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        for (int k = 0; k < 64; k += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ink + x + k));
+            pixels |= std::uint64_t(~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero))) & 0xFFFFu) << k;
         }
-        return;
+#else
+        for (int k = 0; k < 64; ++k)
+            pixels |= std::uint64_t(ink[x + k] != 0) << k;
+#endif
+        // Pixel x + 1 is bit x + 1 of the row.
+        row[(x + 1) >> 6] |= pixels << 1;
+        row[((x + 1) >> 6) + 1] |= pixels >> 63;
     }
-    case 8:
-        for (int x = 1; x <= width; ++x)
-            cells[x] = indexValue[p[x - 1]];
-        return;
-    default:
-        image.GetRowIndices(y, cells + 1);
-        for (int x = 1; x <= width; ++x)
-            cells[x] = indexValue[cells[x]];
-    }
+    for (; x < width; ++x)
+        if (ink[x])
+            row[(x + 1) >> 6] |= std::uint64_t(1) << ((x + 1) & 63);
 }
 
-/// The cell value of each colour-table index (indices past the table read
-/// as background, as no colour can be read for them).
-std::array<std::uint8_t, 256> indexValues(const CBitmapImage& image, CellValues values)
+/// Sets the bits of a cleared grid row for the ink of image row y.
+/// `inkOfIndex` is 1 for each colour-table index whose colour is ink.
+void fillRow(const CBitmapImage& image, int y, std::uint64_t* row, const std::array<std::uint8_t, 256>& inkOfIndex)
 {
-    return IndexValues(image, values.background, [values](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-        return IsInkColour(r, g, b) ? values.ink : values.background;
+    const int width = image.GetWidth();
+    const std::uint8_t* p = image.GetRow(y);
+    if (image.GetBitCount() == 1) {
+        // Sixty-four pixels at a time: their indices, the first pixel in the
+        // lowest bit, give the ink by the two indices' colours.
+        const std::uint64_t ofOne = inkOfIndex[1] ? ~std::uint64_t(0) : 0, ofZero = inkOfIndex[0] ? ~std::uint64_t(0) : 0;
+        int x = 0;
+        for (; x + 64 <= width; x += 64) {
+            std::uint64_t bytes;
+            std::memcpy(&bytes, p + (x >> 3), 8);
+            const std::uint64_t indices = ReverseBitsInBytes(bytes);
+            const std::uint64_t pixels = (indices & ofOne) | (~indices & ofZero);
+            row[(x + 1) >> 6] |= pixels << 1;
+            row[((x + 1) >> 6) + 1] |= pixels >> 63;
+        }
+        for (; x < width; ++x)
+            if (inkOfIndex[(p[x >> 3] >> (7 - (x & 7))) & 1])
+                row[(x + 1) >> 6] |= std::uint64_t(1) << ((x + 1) & 63);
+        return;
+    }
+    std::vector<std::uint8_t> ink(static_cast<std::size_t>(width));
+    switch (image.GetBitCount()) {
+    case 24:
+        for (int x = 0; x < width; ++x, p += 3)
+            ink[std::size_t(x)] = std::min(p[0], std::min(p[1], p[2])) < kInkLimit;
+        break;
+    case 8:
+        for (int x = 0; x < width; ++x)
+            ink[std::size_t(x)] = inkOfIndex[p[x]];
+        break;
+    default:
+        image.GetRowIndices(y, ink.data());
+        for (std::uint8_t& cell : ink)
+            cell = inkOfIndex[cell];
+    }
+    packInk(ink.data(), width, row);
+}
+
+/// 1 for each colour-table index whose colour is ink (indices past the
+/// table read as background, as no colour can be read for them).
+std::array<std::uint8_t, 256> inkOfIndices(const CBitmapImage& image)
+{
+    return IndexValues(image, 0, [](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        return std::uint8_t(IsInkColour(r, g, b));
     });
 }
 
@@ -86,25 +126,17 @@ int CThinning::Run(CBitmapImage& image, std::uint16_t method)
     const int width = image.GetWidth(), height = image.GetHeight();
     progress.setPos(2);
 
-    PixelGridPtr grid = NewPixelGrid(m_port, height + 2, width + 2);
+    ThinningGridPtr grid = NewThinningGrid(m_port, height + 2, width + 2, zhangSuen ? 1 : 2);
     if (!grid)
         return 0;
-    std::uint8_t** cells = grid->data.get();
     progress.setStatus("Pre-process...");
     progress.setPos(3);
 
-    const CellValues values = zhangSuen ? CellValues{kZhangSuenInk, kZhangSuenBackground}
-                                        : CellValues{kStentifordInk, kStentifordBackground};
-    const std::array<std::uint8_t, 256> indexValue = indexValues(image, values);
+    const std::array<std::uint8_t, 256> inkOfIndex = inkOfIndices(image);
     // The checks come first, one per grid row, and the rows before a cancel
-    // are then filled on both cores.
+    // are then filled on both cores (the frame rows stay clear).
     const int filled = checkedRows(progress, height + 2);
-    ForEachRowInTwoHalves(0, filled - 1, [&](int y) {
-        if (y == 0 || y == height + 1)
-            std::memset(cells[y], values.background, std::size_t(width) + 2);
-        else
-            binariseRow(image, y, cells[y], indexValue, values);
-    });
+    ForEachRowInTwoHalves(1, std::min(filled - 1, height), [&](int y) { fillRow(image, y, grid->row(y), inkOfIndex); });
 
     progress.setStatus("Working...");
     progress.setPos(4);
@@ -133,11 +165,11 @@ int CThinning::Run(CBitmapImage& image, std::uint16_t method)
         BlackWhiteWriter writer(image);
         const int written = checkedRows(progress, height + 2);
         ForEachRowInTwoHalves(1, std::min(written - 1, height), [&](int y) { // the frame rows lie outside
-            writer.PutRow(y, cells[y] + 1, values.background);
+            writer.PutInkRow(y, grid->row(y));
         });
     }
     progress.nextPos();
-    FreePixelGrid(grid);
+    grid.reset();
     progress.setStatus("Done.");
     progress.nextPos();
     return 1;

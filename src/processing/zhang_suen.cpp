@@ -1,16 +1,16 @@
 // The Zhang-Suen thinning method.
 //
-// Values inside the method: ink 1, background 0. Only ink cells with a
+// The grid holds a bit a cell, set for ink. Only ink cells with a
 // background 4-neighbour can be edge pixels or staircase corners, so each
-// pass looks at ink cells only, skipping background eight cells at a time.
+// pass looks at those cells only, found 64 at a time.
 // After the first pass, only near the cells the last pass removed (see
 // markPass()); the marks, and so the result, are those of full passes.
 #include "processing/zhang_suen.h"
 
-#include "image/pixel_grid.h"
 #include "processing/block_activity.h"
 #include "processing/neighbourhood.h"
 #include "processing/operation_progress.h"
+#include "processing/thinning_grid.h"
 
 #include <algorithm>
 #include <bit>
@@ -22,8 +22,6 @@ namespace orvane {
 namespace {
 
 namespace nb = neighbourhood;
-
-constexpr std::uint8_t kBackground = kZhangSuenBackground;
 
 /// Rows of exact 45-degree band beyond a cell that make it a band's end.
 constexpr int kBandTipRows = 4;
@@ -39,8 +37,8 @@ struct Cell {
 
 class ZhangSuen {
 public:
-    ZhangSuen(PixelGrid& grid, OperationProgress& progress)
-        : m_g(grid.data.get()), m_rows(grid.info->rows), m_cols(grid.info->cols), m_progress(progress)
+    ZhangSuen(ThinningGrid& grid, OperationProgress& progress)
+        : m_grid(grid), m_rows(grid.rows()), m_cols(grid.cols()), m_progress(progress)
     {
     }
 
@@ -78,39 +76,46 @@ private:
         applyMarks();
     }
 
+    /// The code of the cell (r, c), not on the frame.
+    unsigned code(int r, int c) const
+    {
+        return nb::CodeOfNine(NineBits(m_grid.row(r - 1), m_grid.row(r), m_grid.row(r + 1), std::size_t(c)));
+    }
+
     bool isEdge(int r, int c) const
     {
         // Frame cells are background, so the test never reads outside.
-        if (!m_g[r][c])
+        if (!m_grid.get(r, c))
             return false;
-        return nb::IsEdgeCode(nb::CodeOfNonZero(m_g[r - 1], m_g[r], m_g[r + 1], c));
+        return nb::IsEdgeCode(code(r, c));
     }
 
     /// Calls f(c) for each ink cell of the interior of row r, left to right.
     template <class F>
     void forEachInk(int r, F&& f) const
     {
-        forEachInk(r, 1, m_cols - 2, f);
+        const std::uint64_t* row = m_grid.row(r);
+        for (int w = 0; w <= (m_cols - 2) >> 6; ++w)
+            forEachBit(row[w] & columnMask(w, 1, m_cols - 2), w, f);
     }
 
-    /// The same from column `first` to column `last`.
-    template <class F>
-    void forEachInk(int r, int first, int last, F&& f) const
+    /// The bits of word w that stand for columns `first` to `last`.
+    static std::uint64_t columnMask(int w, int first, int last)
     {
-        const std::uint8_t* row = m_g[r];
-        int c = first;
-        while (c <= last) {
-            if (c + 8 <= last + 1) {
-                std::uint64_t word;
-                std::memcpy(&word, row + c, 8);
-                if (word == 0) {
-                    c += 8;
-                    continue;
-                }
-            }
-            if (row[c])
-                f(c);
-            ++c;
+        const int low = std::max(first - (w << 6), 0), high = std::min(last - (w << 6), 63);
+        if (high < low)
+            return 0;
+        return (~std::uint64_t(0) >> (63 - high)) & (~std::uint64_t(0) << low);
+    }
+
+    /// Calls f(c) for the column c of each bit set in `bits`, word w of a
+    /// row, left to right.
+    template <class F>
+    static void forEachBit(std::uint64_t bits, int w, F&& f)
+    {
+        while (bits) {
+            f((w << 6) + std::countr_zero(bits));
+            bits &= bits - 1;
         }
     }
 
@@ -152,52 +157,37 @@ private:
 
     /// Calls f(c) for each ink cell of row r from column `first` to `last`
     /// with a background 4-neighbour, left to right: only those can be edge
-    /// pixels. Eight cells at a time, as ink is 1 and background 0.
+    /// pixels. 64 cells at a time.
     template <class F>
     void forEachBorderInk(int r, int first, int last, F&& f) const
     {
-        const std::uint8_t* up = m_g[r - 1];
-        const std::uint8_t* row = m_g[r];
-        const std::uint8_t* down = m_g[r + 1];
-        static_assert(std::endian::native == std::endian::little, "byte k of a word is cell c + k");
-        constexpr std::uint64_t kOnes = 0x0101010101010101;
-        auto word = [](const std::uint8_t* p) {
-            std::uint64_t w;
-            std::memcpy(&w, p, 8);
-            return w;
-        };
-        int c = first;
-        for (; c + 8 <= last + 1; c += 8) {
-            const std::uint64_t ink = word(row + c);
+        const std::uint64_t* up = m_grid.row(r - 1);
+        const std::uint64_t* row = m_grid.row(r);
+        const std::uint64_t* down = m_grid.row(r + 1);
+        for (int w = first >> 6; w <= last >> 6; ++w) {
+            const std::uint64_t ink = row[w] & columnMask(w, first, last);
             if (!ink)
                 continue;
-            // A byte is 1 where the cell is ink and not all four neighbours are.
-            std::uint64_t border = ink & ((word(up + c) & word(down + c) & word(row + c - 1) & word(row + c + 1)) ^ kOnes);
-            while (border) {
-                f(c + std::countr_zero(border) / 8);
-                border &= border - 1;
-            }
+            // Bit i of west (east) is the cell left (right) of bit i's.
+            const std::uint64_t west = row[w] << 1 | (w > 0 ? row[w - 1] >> 63 : 0);
+            const std::uint64_t east = row[w] >> 1 | row[w + 1] << 63;
+            forEachBit(ink & ~(up[w] & down[w] & west & east), w, f);
         }
-        for (; c <= last; ++c)
-            if (row[c] && !(up[c] && down[c] && row[c - 1] && row[c + 1]))
-                f(c);
     }
 
     /// Marks the cells of row r from column `first` to `last` that the pass
     /// removes unless a survival condition protects them.
     void markSpan(int r, int first, int last)
     {
-        const std::uint8_t* up = m_g[r - 1];
-        const std::uint8_t* row = m_g[r];
-        const std::uint8_t* down = m_g[r + 1];
         forEachBorderInk(r, first, last, [&](int c) {
-            if (!nb::IsEdgeCode(nb::CodeOfNonZero(up, row, down, c)))
+            const unsigned around = code(r, c);
+            if (!nb::IsEdgeCode(around))
                 return;
             const bool east = isEdge(r, c + 1);
             const bool south = isEdge(r + 1, c);
-            if (east && up[c] && down[c])
+            if (east && (around & nb::kN) && (around & nb::kS))
                 return;
-            if (south && row[c - 1] && row[c + 1])
+            if (south && (around & nb::kW) && (around & nb::kE))
                 return;
             if (east && south && isEdge(r + 1, c + 1))
                 return;
@@ -210,12 +200,10 @@ private:
     {
         m_marks.clear();
         for (int r = 1; r <= m_rows - 2; ++r) {
-            const std::uint8_t* up = m_g[r - 1];
-            const std::uint8_t* row = m_g[r];
-            const std::uint8_t* down = m_g[r + 1];
             forEachInk(r, [&](int c) {
-                const bool n = up[c], s = down[c], e = row[c + 1], w = row[c - 1];
-                const bool ne = up[c + 1], nw = up[c - 1], se = down[c + 1], sw = down[c - 1];
+                const unsigned around = code(r, c);
+                const bool n = around & nb::kN, s = around & nb::kS, e = around & nb::kE, w = around & nb::kW;
+                const bool ne = around & nb::kNE, nw = around & nb::kNW, se = around & nb::kSE, sw = around & nb::kSW;
                 bool mark;
                 if (north)
                     mark = n && ((e && !ne && !sw && (!w || !s)) || (w && !nw && !se && (!e || !s)));
@@ -227,7 +215,7 @@ private:
         }
     }
 
-    bool ink(int r, int c) const { return r >= 0 && r < m_rows && c >= 0 && c < m_cols && m_g[r][c] != 0; }
+    bool ink(int r, int c) const { return r >= 0 && r < m_rows && c >= 0 && c < m_cols && m_grid.get(r, c); }
 
     /// Whether (r, c), whose only ink neighbours are `code`, is the end of
     /// a two-pixel band that runs on near 45 degrees. Those neighbours must
@@ -292,13 +280,13 @@ private:
     {
         bool removed = false;
         for (const Cell& m : m_marks) {
-            const unsigned code = nb::CodeOfNonZero(m_g[m.row - 1], m_g[m.row], m_g[m.row + 1], m.col);
-            if (nb::ConnectivityOfCode(code) != 1 || isBandTip(m.row, m.col, code)) {
+            const unsigned around = code(m.row, m.col);
+            if (nb::ConnectivityOfCode(around) != 1 || isBandTip(m.row, m.col, around)) {
                 if (trackChanges)
                     m_kept.push_back(m);
                 continue;
             }
-            m_g[m.row][m.col] = kBackground;
+            m_grid.set(m.row, m.col, false);
             removed = true;
             if (trackChanges)
                 m_nextActive.activateAround(m.row, m.col, 2);
@@ -317,7 +305,7 @@ private:
         return removed;
     }
 
-    std::uint8_t** m_g;
+    ThinningGrid& m_grid;
     int m_rows;
     int m_cols;
     OperationProgress& m_progress;
@@ -329,6 +317,6 @@ private:
 
 } // namespace
 
-int ThinZhangSuen(PixelGrid& grid, OperationProgress& progress) { return ZhangSuen(grid, progress).run(); }
+int ThinZhangSuen(ThinningGrid& grid, OperationProgress& progress) { return ZhangSuen(grid, progress).run(); }
 
 } // namespace orvane

@@ -8,15 +8,11 @@
 
 namespace orvane {
 
-struct PixelGrid;
+class ThinningGrid;
 class OperationProgress;
 
-inline constexpr std::uint8_t kZhangSuenInk = 1;
-inline constexpr std::uint8_t kZhangSuenBackground = 0;
-
-/// Thins the working grid (ink kZhangSuenInk, background
-/// kZhangSuenBackground, a background frame one cell wide) in place to
-/// lines one cell wide, in the same values.
+/// Thins the working grid (one plane, a bit set for ink, a background frame
+/// one cell wide) in place to lines one cell wide.
 ///
 /// Each pass marks, from the grid as it was at the start of the pass, every
 /// edge pixel that none of the three survival conditions protects, then
@@ -33,6 +29,6 @@ inline constexpr std::uint8_t kZhangSuenBackground = 0;
 /// the thinning, one after) and of every pass
 /// and before each pass. Returns 1 when it finished, 0 after a cancel (the
 /// grid is then left in any state).
-int ThinZhangSuen(PixelGrid& grid, OperationProgress& progress);
+int ThinZhangSuen(ThinningGrid& grid, OperationProgress& progress);
 
 } // namespace orvane

@@ -112,13 +112,15 @@ struct Case {
     Table table;
 };
 
+/// Widths around 64 pixels: thinning reads and writes 1-bit rows 64
+/// pixels at a time, the rest one by one.
 std::vector<Case> cases()
 {
     std::vector<Case> all;
     for (int bits : {1, 4, 8})
         for (Table table : {Table::Greys, Table::NoBlack, Table::NoWhite, Table::BlackTwice})
             for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 9}, std::pair{9, 1}, std::pair{13, 7}, std::pair{37, 29},
-                                    std::pair{72, 5}})
+                                    std::pair{72, 5}, std::pair{63, 4}, std::pair{129, 6}, std::pair{200, 9}})
                 all.push_back({w, h, bits, table});
     return all;
 }

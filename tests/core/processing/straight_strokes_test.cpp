@@ -1,7 +1,7 @@
 // Thinning single straight strokes at every whole degree, width and a few
 // sub-pixel positions: each must leave one line that runs the stroke's
 // length.
-#include "image/pixel_grid.h"
+#include "processing/thinning_grid.h"
 #include "port/port.h"
 #include "processing/operation_progress.h"
 #include "processing/stentiford.h"
@@ -121,20 +121,17 @@ test::Grid thin(const test::Grid& cells, Method method)
 {
     SilentPort port;
     const int rows = int(cells.size()), cols = int(cells[0].size());
-    PixelGridPtr grid = NewPixelGrid(port, rows, cols);
     const bool zs = method == Method::kZhangSuen;
-    const std::uint8_t ink = zs ? kZhangSuenInk : kStentifordInk;
-    const std::uint8_t background = zs ? kZhangSuenBackground : kStentifordBackground;
+    ThinningGridPtr grid = NewThinningGrid(port, rows, cols, zs ? 1 : 2);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c)
-            grid->data[r][c] = cells[r][c] == 0 ? ink : background;
+            grid->set(r, c, cells[r][c] == 0);
     OperationProgress progress(port, "thin");
     EXPECT_EQ(zs ? ThinZhangSuen(*grid, progress) : ThinStentiford(*grid, progress), 1);
     test::Grid out = cells;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c)
-            out[r][c] = grid->data[r][c] == ink ? 0 : 255;
-    FreePixelGrid(grid);
+            out[r][c] = grid->get(r, c) ? 0 : 255;
     return out;
 }
 

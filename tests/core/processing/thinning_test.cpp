@@ -1,6 +1,6 @@
 #include "processing/thinning.h"
 
-#include "image/pixel_grid.h"
+#include "processing/thinning_grid.h"
 #include "processing/operation_progress.h"
 #include "processing/stentiford.h"
 
@@ -150,20 +150,17 @@ TEST(ThinningTest, StentifordRunAgainGivesTheResultAndChecksOfFullScans)
 {
     auto thinGrid = [](const test::Grid& in, int reach, RecordingPort& port, StentifordReach& counts) {
         const int rows = int(in.size()), cols = int(in[0].size());
-        PixelGridPtr grid = NewPixelGrid(port, rows, cols);
+        ThinningGridPtr grid = NewThinningGrid(port, rows, cols, 2);
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c)
-                grid->data[r][c] = in[r][c] == 0 ? kStentifordInk : kStentifordBackground;
+                grid->set(r, c, in[r][c] == 0);
         counts.cells = reach;
         OperationProgress progress(port, "thin");
         EXPECT_EQ(ThinStentiford(*grid, progress, &counts), 1);
         test::Grid out = in;
         for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < cols; ++c) { // a mark left behind reads as neither
-                const std::uint8_t v = grid->data[r][c];
-                out[r][c] = v == kStentifordInk ? 0 : v == kStentifordBackground ? 255 : 128;
-            }
-        FreePixelGrid(grid);
+            for (int c = 0; c < cols; ++c) // a mark left behind reads as neither
+                out[r][c] = grid->get(r, c, 1) ? 128 : grid->get(r, c) ? 0 : 255;
         return out;
     };
     int reruns = 0;
