@@ -60,10 +60,11 @@ std::uint64_t EstimateJobBytes(int width, int height, int bitsPerPixel, Command 
     const double pixels = double(width) * double(height);
     const double image = double(RowStride(width, bitsPerPixel)) * double(height);
     // Measured working memory per pixel (bench/processing_memory_bench),
-    // rounded up: thinning keeps a byte grid, Canny a byte grid and a
-    // magnitude grid, tracing a few rows. Traced lines take well under a
-    // tenth of a byte per pixel on dense drawings.
-    constexpr double kThinning = 1.2, kCanny = 2.5, kLines = 0.1;
+    // rounded up: thinning keeps a grid of two bits a pixel and lists of
+    // the cells on the strokes' edges (0.55 to 0.75 in all), Canny a byte
+    // grid and a magnitude grid, tracing a few rows. Traced lines take well
+    // under a tenth of a byte per pixel on dense drawings.
+    constexpr double kThinning = 0.8, kCanny = 2.5, kLines = 0.1;
     double bytes = image;
     switch (command) {
     case Command::OneTouch: bytes += std::max(kThinning, kCanny) * pixels + kLines * pixels; break;
