@@ -2,8 +2,8 @@
 //
 // Working grid: H + 2 rows and W + 2 columns of bits for a W x H image;
 // cell [y][x] holds pixel (x, y) (both from 1), set for ink, and row 0,
-// row H + 1, column 0 and column W + 1 are a background frame. Stentiford
-// thinning adds a plane for its marks.
+// row H + 1, column 0 and column W + 1 are a background frame. A second
+// plane holds each method's marks.
 #include "processing/thinning.h"
 
 #include "image/bitmap_image.h"
@@ -126,7 +126,7 @@ int CThinning::Run(CBitmapImage& image, std::uint16_t method)
     const int width = image.GetWidth(), height = image.GetHeight();
     progress.setPos(2);
 
-    ThinningGridPtr grid = NewThinningGrid(m_port, height + 2, width + 2, zhangSuen ? 1 : 2);
+    ThinningGridPtr grid = NewThinningGrid(m_port, height + 2, width + 2, 2);
     if (!grid)
         return 0;
     progress.setStatus("Pre-process...");

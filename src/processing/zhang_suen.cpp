@@ -1,6 +1,8 @@
 // The Zhang-Suen thinning method.
 //
-// The grid holds a bit a cell, set for ink. Only ink cells with a
+// The grid's plane 0 holds a bit a cell, set for ink; plane 1 the marks of
+// the pass in hand, set for a cell the pass removes unless its removal
+// would cut a stroke. Only ink cells with a
 // background 4-neighbour can be edge pixels or staircase corners, so each
 // pass looks at those cells only, found 64 at a time.
 // After the first pass, only near the cells the last pass removed (see
@@ -30,10 +32,7 @@ constexpr int kBandTipRows = 4;
 constexpr int kNearBandRows = 7;
 constexpr int kNearBandDiagonalSteps = 4;
 
-struct Cell {
-    std::int32_t row;
-    std::int32_t col;
-};
+constexpr int kMarkPlane = 1;
 
 class ZhangSuen {
 public:
@@ -127,31 +126,25 @@ private:
     /// others the marks are those of the last pass that were kept.
     void markPass(bool whole)
     {
-        m_marks.clear();
         const int last = m_cols - 2;
-        std::size_t k = 0; // the next kept mark
         for (int r = 1; r <= m_rows - 2; ++r) {
             if (m_progress.check())
                 return;
-            while (k < m_kept.size() && m_kept[k].row < r)
-                ++k;
+            std::uint64_t* marks = m_grid.row(r, kMarkPlane);
             if (whole) {
+                std::fill(marks, marks + m_grid.words(), std::uint64_t(0));
                 markSpan(r, 1, last);
                 continue;
             }
-            const bool rowActive = m_active.rowActive(r);
-            for (int b = 0; b < m_active.blocksPerRow(); ++b) {
-                const int first = std::max(b << BlockActivity::kShift, 1);
-                const int end = std::min(((b + 1) << BlockActivity::kShift) - 1, last);
-                const bool active = rowActive && m_active.blockActive(r, b);
-                for (; k < m_kept.size() && m_kept[k].row == r && m_kept[k].col <= end; ++k)
-                    if (!active)
-                        m_marks.push_back(m_kept[k]);
-                if (active)
-                    markSpan(r, first, end);
-                if (!rowActive && (k == m_kept.size() || m_kept[k].row != r))
-                    break; // nothing more to carry in this row
-            }
+            if (!m_active.rowActive(r))
+                continue;
+            // A block of activity is one word of marks.
+            static_assert(BlockActivity::kShift == 6);
+            for (int b = 0; b <= last >> 6; ++b)
+                if (m_active.blockActive(r, b)) {
+                    marks[b] = 0;
+                    markSpan(r, std::max(b << 6, 1), std::min(((b + 1) << 6) - 1, last));
+                }
         }
     }
 
@@ -191,26 +184,29 @@ private:
                 return;
             if (east && south && isEdge(r + 1, c + 1))
                 return;
-            m_marks.push_back({r, c});
+            mark(r, c);
         });
     }
+
+    void mark(int r, int c) { m_grid.row(r, kMarkPlane)[c >> 6] |= std::uint64_t(1) << (c & 63); }
 
     /// Marks the corners of one-cell staircases, towards the north or south.
     void markStaircase(bool north)
     {
-        m_marks.clear();
         for (int r = 1; r <= m_rows - 2; ++r) {
+            std::uint64_t* marks = m_grid.row(r, kMarkPlane);
+            std::fill(marks, marks + m_grid.words(), std::uint64_t(0));
             forEachInk(r, [&](int c) {
                 const unsigned around = code(r, c);
                 const bool n = around & nb::kN, s = around & nb::kS, e = around & nb::kE, w = around & nb::kW;
                 const bool ne = around & nb::kNE, nw = around & nb::kNW, se = around & nb::kSE, sw = around & nb::kSW;
-                bool mark;
+                bool marked;
                 if (north)
-                    mark = n && ((e && !ne && !sw && (!w || !s)) || (w && !nw && !se && (!e || !s)));
+                    marked = n && ((e && !ne && !sw && (!w || !s)) || (w && !nw && !se && (!e || !s)));
                 else
-                    mark = s && ((e && !se && !nw && (!w || !n)) || (w && !sw && !ne && (!e || !n)));
-                if (mark)
-                    m_marks.push_back({r, c});
+                    marked = s && ((e && !se && !nw && (!w || !n)) || (w && !sw && !ne && (!e || !n)));
+                if (marked)
+                    mark(r, c);
             });
         }
     }
@@ -274,24 +270,32 @@ private:
     /// 1), or when it is the end of a two-pixel band near 45 degrees (see
     /// isBandTip()). Returns whether a cell was removed.
     ///
-    /// With `trackChanges`, the marks kept are listed for the next pass and
-    /// the blocks whose marks a removal may change are activated for it.
+    /// With `trackChanges`, the marks kept stay for the next pass, which
+    /// keeps them where it does not look again, and the blocks whose marks a
+    /// removal may change are activated for it; without, every mark goes.
     bool applyMarks(bool trackChanges = false)
     {
         bool removed = false;
-        for (const Cell& m : m_marks) {
-            const unsigned around = code(m.row, m.col);
-            if (nb::ConnectivityOfCode(around) != 1 || isBandTip(m.row, m.col, around)) {
-                if (trackChanges)
-                    m_kept.push_back(m);
-                continue;
-            }
-            m_grid.set(m.row, m.col, false);
-            removed = true;
-            if (trackChanges)
-                m_nextActive.activateAround(m.row, m.col, 2);
+        for (int r = 1; r <= m_rows - 2; ++r) {
+            std::uint64_t* marks = m_grid.row(r, kMarkPlane);
+            std::uint64_t* ink = m_grid.row(r);
+            for (int w = 0; w <= (m_cols - 2) >> 6; ++w)
+                for (std::uint64_t bits = marks[w]; bits; bits &= bits - 1) {
+                    const int c = (w << 6) + std::countr_zero(bits);
+                    const std::uint64_t one = bits & -bits;
+                    const unsigned around = code(r, c);
+                    if (nb::ConnectivityOfCode(around) != 1 || isBandTip(r, c, around)) {
+                        if (!trackChanges)
+                            marks[w] &= ~one;
+                        continue;
+                    }
+                    ink[w] &= ~one;
+                    marks[w] &= ~one;
+                    removed = true;
+                    if (trackChanges)
+                        m_nextActive.activateAround(r, c, 2);
+                }
         }
-        m_marks.clear();
         return removed;
     }
 
@@ -299,7 +303,6 @@ private:
     bool applyPassMarks()
     {
         m_nextActive.clear();
-        m_kept.clear();
         const bool removed = applyMarks(true);
         m_active.swap(m_nextActive);
         return removed;
@@ -309,8 +312,6 @@ private:
     int m_rows;
     int m_cols;
     OperationProgress& m_progress;
-    std::vector<Cell> m_marks;
-    std::vector<Cell> m_kept;   ///< marks of the last pass not removed, by row
     BlockActivity m_active;     ///< where the current pass looks
     BlockActivity m_nextActive; ///< where the next one will
 };

@@ -11,8 +11,9 @@ namespace orvane {
 class ThinningGrid;
 class OperationProgress;
 
-/// Thins the working grid (one plane, a bit set for ink, a background frame
-/// one cell wide) in place to lines one cell wide.
+/// Thins the working grid (two planes: plane 0 a bit set for ink, plane 1
+/// for the marks; a background frame one cell wide) in place to lines one
+/// cell wide, in plane 0.
 ///
 /// Each pass marks, from the grid as it was at the start of the pass, every
 /// edge pixel that none of the three survival conditions protects, then

@@ -122,7 +122,7 @@ test::Grid thin(const test::Grid& cells, Method method)
     SilentPort port;
     const int rows = int(cells.size()), cols = int(cells[0].size());
     const bool zs = method == Method::kZhangSuen;
-    ThinningGridPtr grid = NewThinningGrid(port, rows, cols, zs ? 1 : 2);
+    ThinningGridPtr grid = NewThinningGrid(port, rows, cols, 2);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c)
             grid->set(r, c, cells[r][c] == 0);
