@@ -115,14 +115,6 @@ const std::array<bool, 512>& removableNeighbourhoods()
     return table;
 }
 
-/// The bits of word w of a row that stand for columns `first` to `last`.
-std::uint64_t columnMask(int w, int first, int last)
-{
-    const int low = std::max(first - (w << 6), 0), high = std::min(last - (w << 6), 63);
-    if (high < low)
-        return 0;
-    return (~std::uint64_t(0) >> (63 - high)) & (~std::uint64_t(0) << low);
-}
 
 template <class Cell>
 class Stentiford {
@@ -276,12 +268,10 @@ private:
         const std::uint64_t* row = m_grid.row(r);
         const std::uint64_t* down = m_grid.row(r + 1);
         for (int w = first >> 6; w <= last >> 6; ++w) {
-            const std::uint64_t ink = row[w] & columnMask(w, first, last);
+            const std::uint64_t ink = row[w] & ColumnMask(w, first, last);
             if (!ink)
                 continue;
-            // Bit i of west (east) is the cell left (right) of bit i's.
-            const std::uint64_t west = row[w] << 1 | (w > 0 ? row[w - 1] >> 63 : 0);
-            const std::uint64_t east = row[w] >> 1 | row[w + 1] << 63;
+            const std::uint64_t west = WestOf(row, w), east = EastOf(row, w);
             const std::uint64_t n = ink & ~up[w], s = ink & ~down[w], wb = ink & ~west, e = ink & ~east;
             found(r, w << 6, n | s | wb | e, n & ~s, s & ~n, wb & ~e, e & ~wb);
         }

@@ -92,6 +92,28 @@ inline unsigned NineBitsAt(const std::uint64_t* block, std::size_t k, std::size_
     return ThreeBits(block, k - rowBits) | ThreeBits(block, k) << 3 | ThreeBits(block, k + rowBits) << 6;
 }
 
+/// The bits of word w of a plane row that stand for columns `first` to
+/// `last`.
+inline std::uint64_t ColumnMask(int w, int first, int last)
+{
+    const int low = first - (w << 6) > 0 ? first - (w << 6) : 0;
+    const int high = last - (w << 6) < 63 ? last - (w << 6) : 63;
+    if (high < low)
+        return 0;
+    return (~std::uint64_t(0) >> (63 - high)) & (~std::uint64_t(0) << low);
+}
+
+/// Word w of a plane row moved one column: bit i then holds the cell west
+/// (left) of bit i's own.
+inline std::uint64_t WestOf(const std::uint64_t* row, int w)
+{
+    return row[w] << 1 | (w > 0 ? row[w - 1] >> 63 : 0);
+}
+
+/// The same for the cell east (right) of it; the spare word past the last
+/// column keeps this inside the row.
+inline std::uint64_t EastOf(const std::uint64_t* row, int w) { return row[w] >> 1 | row[w + 1] << 63; }
+
 /// The word with the bits of each byte in the opposite order: 1-bit images
 /// hold their first pixel in a byte's highest bit, grids in the lowest.
 inline std::uint64_t ReverseBitsInBytes(std::uint64_t x)

@@ -95,17 +95,9 @@ private:
     {
         const std::uint64_t* row = m_grid.row(r);
         for (int w = 0; w <= (m_cols - 2) >> 6; ++w)
-            forEachBit(row[w] & columnMask(w, 1, m_cols - 2), w, f);
+            forEachBit(row[w] & ColumnMask(w, 1, m_cols - 2), w, f);
     }
 
-    /// The bits of word w that stand for columns `first` to `last`.
-    static std::uint64_t columnMask(int w, int first, int last)
-    {
-        const int low = std::max(first - (w << 6), 0), high = std::min(last - (w << 6), 63);
-        if (high < low)
-            return 0;
-        return (~std::uint64_t(0) >> (63 - high)) & (~std::uint64_t(0) << low);
-    }
 
     /// Calls f(c) for the column c of each bit set in `bits`, word w of a
     /// row, left to right.
@@ -158,12 +150,10 @@ private:
         const std::uint64_t* row = m_grid.row(r);
         const std::uint64_t* down = m_grid.row(r + 1);
         for (int w = first >> 6; w <= last >> 6; ++w) {
-            const std::uint64_t ink = row[w] & columnMask(w, first, last);
+            const std::uint64_t ink = row[w] & ColumnMask(w, first, last);
             if (!ink)
                 continue;
-            // Bit i of west (east) is the cell left (right) of bit i's.
-            const std::uint64_t west = row[w] << 1 | (w > 0 ? row[w - 1] >> 63 : 0);
-            const std::uint64_t east = row[w] >> 1 | row[w + 1] << 63;
+            const std::uint64_t west = WestOf(row, w), east = EastOf(row, w);
             forEachBit(ink & ~(up[w] & down[w] & west & east), w, f);
         }
     }
