@@ -264,17 +264,13 @@ private:
     template <class Found>
     void forEachCandidate(int r, int first, int last, Found&& found)
     {
-        const std::uint64_t* up = m_grid.row(r - 1);
-        const std::uint64_t* row = m_grid.row(r);
-        const std::uint64_t* down = m_grid.row(r + 1);
-        for (int w = first >> 6; w <= last >> 6; ++w) {
-            const std::uint64_t ink = row[w] & ColumnMask(w, first, last);
-            if (!ink)
-                continue;
-            const std::uint64_t west = WestOf(row, w), east = EastOf(row, w);
-            const std::uint64_t n = ink & ~up[w], s = ink & ~down[w], wb = ink & ~west, e = ink & ~east;
-            found(r, w << 6, n | s | wb | e, n & ~s, s & ~n, wb & ~e, e & ~wb);
-        }
+        ForEachInkWord(m_grid, r, first, last,
+                       [&](int w, std::uint64_t ink, std::uint64_t up, std::uint64_t down, std::uint64_t west,
+                           std::uint64_t east) {
+                           // Ink with background on each side.
+                           const std::uint64_t n = ink & ~up, s = ink & ~down, wb = ink & ~west, e = ink & ~east;
+                           found(r, w << 6, n | s | wb | e, n & ~s, s & ~n, wb & ~e, e & ~wb);
+                       });
     }
 
     /// Adds the cells of row r from column c on whose bits are set in

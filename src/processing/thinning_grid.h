@@ -114,6 +114,23 @@ inline std::uint64_t WestOf(const std::uint64_t* row, int w)
 /// column keeps this inside the row.
 inline std::uint64_t EastOf(const std::uint64_t* row, int w) { return row[w] >> 1 | row[w + 1] << 63; }
 
+/// Calls f(w, ink, north, south, west, east) for each word w of row r in
+/// plane 0 that holds ink from column `first` to `last` (1 to the
+/// interior's last): `ink` has the bits of those cells, and the others the
+/// bits of the cells beside each of them, on that side.
+template <class F>
+void ForEachInkWord(const ThinningGrid& grid, int r, int first, int last, F&& f)
+{
+    const std::uint64_t* up = grid.row(r - 1);
+    const std::uint64_t* row = grid.row(r);
+    const std::uint64_t* down = grid.row(r + 1);
+    for (int w = first >> 6; w <= last >> 6; ++w) {
+        const std::uint64_t ink = row[w] & ColumnMask(w, first, last);
+        if (ink)
+            f(w, ink, up[w], down[w], WestOf(row, w), EastOf(row, w));
+    }
+}
+
 /// The word with the bits of each byte in the opposite order: 1-bit images
 /// hold their first pixel in a byte's highest bit, grids in the lowest.
 inline std::uint64_t ReverseBitsInBytes(std::uint64_t x)

@@ -146,16 +146,9 @@ private:
     template <class F>
     void forEachBorderInk(int r, int first, int last, F&& f) const
     {
-        const std::uint64_t* up = m_grid.row(r - 1);
-        const std::uint64_t* row = m_grid.row(r);
-        const std::uint64_t* down = m_grid.row(r + 1);
-        for (int w = first >> 6; w <= last >> 6; ++w) {
-            const std::uint64_t ink = row[w] & ColumnMask(w, first, last);
-            if (!ink)
-                continue;
-            const std::uint64_t west = WestOf(row, w), east = EastOf(row, w);
-            forEachBit(ink & ~(up[w] & down[w] & west & east), w, f);
-        }
+        ForEachInkWord(m_grid, r, first, last,
+                       [&f](int w, std::uint64_t ink, std::uint64_t n, std::uint64_t s, std::uint64_t west,
+                            std::uint64_t east) { forEachBit(ink & ~(n & s & west & east), w, f); });
     }
 
     /// Marks the cells of row r from column `first` to `last` that the pass
