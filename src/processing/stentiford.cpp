@@ -63,6 +63,13 @@ public:
         if (m_size + more > m_capacity)
             grow(std::max(2 * m_capacity, m_size + more));
     }
+    /// Makes room for as many cells as `bits` has bits set: without
+    /// counting them while there is room for 64.
+    void reserveForBits(std::uint64_t bits)
+    {
+        if (m_size + 64 > m_capacity)
+            reserveMore(std::size_t(std::popcount(bits)));
+    }
     /// Adds a cell, within the room made.
     void add(Cell cell) { m_cells[m_size++] = cell; }
     /// Sets the length to `n` cells, their values unspecified.
@@ -278,10 +285,10 @@ private:
     void addCells(int r, int c, std::uint64_t any, std::uint64_t top, std::uint64_t bottom, std::uint64_t left,
                   std::uint64_t right)
     {
-        m_top.cells.reserveMore(std::size_t(std::popcount(top)));
-        m_bottom.cells.reserveMore(std::size_t(std::popcount(bottom)));
-        m_leftOf.reserveMore(std::size_t(std::popcount(left)));
-        m_rightOf.reserveMore(std::size_t(std::popcount(right)));
+        m_top.cells.reserveForBits(top);
+        m_bottom.cells.reserveForBits(bottom);
+        m_leftOf.reserveForBits(left);
+        m_rightOf.reserveForBits(right);
         const Cell first = Cell(r) * m_stride + Cell(c);
         while (any) {
             const unsigned bit = unsigned(std::countr_zero(any));
