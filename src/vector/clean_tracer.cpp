@@ -298,8 +298,10 @@ private:
                 continue;
             // Junctions three pixels apart or closer are one place at any width.
             const double limit = std::max(4.0, std::min(widthAt(a), widthAt(b)));
-            if (double(ed.pixels.size()) >= limit && !holeBetween(int(e), std::min(widthAt(a), widthAt(b))) &&
-                !crossingApart(int(e), limit))
+            const bool hole = holeBetween(int(e), std::min(widthAt(a), widthAt(b)));
+            if (double(ed.pixels.size()) >= limit && !hole && !crossingApart(int(e), limit))
+                continue;
+            if (!hole && (besideLine(a, int(e), b) || besideLine(b, int(e), a)))
                 continue;
             // The merged junction lies at the mean of all its pixels.
             SkeletonGraph::Node& keep = node(a);
@@ -336,16 +338,59 @@ private:
         return changed;
     }
 
+    /// Whether junction n is where a line runs straight on, with edge e
+    /// leaving it sideways to a junction `other` that lies off that line,
+    /// outside its stroke: a stroke that ends on the line (or touches it)
+    /// from a place of its own, which is no part of the line's crossing.
+    bool besideLine(int n, int e, int other)
+    {
+        if (degree(n) != 3)
+            return false;
+        const SkeletonGraph::Node& here = node(n);
+        const Point from{here.x, here.y};
+        const double heading = std::max(8.0, 2.0 * widthAt(n));
+        Point d[2];
+        int found = 0;
+        for (int branch : here.edges) {
+            if (branch == e)
+                continue;
+            const SkeletonGraph::Edge& b = edge(branch);
+            if (b.from == b.to || found == 2)
+                return false;
+            d[found++] = branchDirection(from, b, b.from == n ? 0 : 1, heading);
+        }
+        if (found != 2 || straightness(d[0], d[1]) < std::cos(m_options.joinAngle * kPi / 180.0))
+            return false;
+        // Along the line: the mean of its two directions, one turned round.
+        const double ax = d[0].x - d[1].x, ay = d[0].y - d[1].y, length = norm(ax, ay);
+        if (length <= 0)
+            return false;
+        // The other junction lies clear of the line's ink (more than a
+        // pixel past its edge), about square to it: a fork of the line's
+        // own crossing, or of a stroke meeting it at a shallow angle, lies
+        // in the line's ink or along it.
+        const SkeletonGraph::Node& there = node(other);
+        const double vx = there.x - here.x, vy = there.y - here.y, apart = norm(vx, vy);
+        const double off = std::abs(vx * ay - vy * ax) / length;
+        return off > 0.5 * widthAt(n) + 2.0 && off >= 0.85 * apart;
+    }
+
     /// Whether the junctions at the two ends of a longer edge are the two
     /// forks thinning makes of a shallow crossing: each has two other
     /// branches that leave it onwards, away from the other fork (not
     /// sideways, as the posts of an H leave its bar), and seen from the
     /// edge's middle each branch at one end goes straight on into a branch
-    /// at the other.
+    /// at the other. Where the edge is a piece of one of the two lines (a
+    /// branch at each fork goes straight on from it), the other line's
+    /// branch may leave more steeply: thinning bends a thin line's last
+    /// pixels towards the fork, so that at a 45 degree crossing they leave
+    /// it at 60 or 70 degrees from onwards.
     bool crossingApart(int e, double width)
     {
         // Onwards: within 60 degrees of straight on; a post of an H is 90.
+        // Beside a piece of a line, within 75 degrees.
         constexpr double kOnwards = 0.5;
+        constexpr double kAcross = 0.26;
         const SkeletonGraph::Edge& ed = edge(e);
         const double length = double(ed.pixels.size());
         if (length >= 20.0 * width || degree(ed.from) != 3 || degree(ed.to) != 3)
@@ -359,6 +404,7 @@ private:
             const Point fork{node(n).x, node(n).y};
             const Point inwards = branchDirection(fork, ed, end, reach);
             int found = 0;
+            double onwards[2] = {0, 0};
             for (int other : node(n).edges) {
                 if (other == e || found == 2)
                     continue;
@@ -366,11 +412,13 @@ private:
                 if (branch.from == branch.to)
                     return false;
                 const int side = branch.from == n ? 0 : 1;
-                if (straightness(inwards, branchDirection(fork, branch, side, reach)) < kOnwards)
-                    return false;
+                onwards[found] = straightness(inwards, branchDirection(fork, branch, side, reach));
                 at[end][found++] = branchDirection(middle, branch, side, length / 2 + reach);
             }
             if (found != 2)
+                return false;
+            const double most = std::max(onwards[0], onwards[1]), least = std::min(onwards[0], onwards[1]);
+            if (least < kOnwards && !(most >= limit && least >= kAcross))
                 return false;
         }
         auto pairs = [&](int i, int j) { return straightness(at[0][i], at[1][j]) >= limit; };

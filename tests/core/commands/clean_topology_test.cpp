@@ -10,7 +10,9 @@
 #include "vector/skeleton_graph.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <random>
+#include <string>
 
 namespace orvane {
 namespace {
@@ -196,6 +198,70 @@ TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
         for (const auto& [point, count] : ends)
             most = std::max(most, count);
         EXPECT_EQ(most, 3);
+        expectWithinTolerance(t);
+    }
+}
+
+/// Inks the '#' cells of `rows` with their top left cell at (x, y).
+void paint(CBitmapImage& image, int x, int y, std::initializer_list<const char*> rows)
+{
+    for (const char* row : rows) {
+        for (int k = 0; row[k]; ++k)
+            if (row[k] == '#')
+                image.SetPixelColor(x + k, y, 0, 0, 0);
+        ++y;
+    }
+}
+
+// Scanned strokes have rough edges, and thinning then splits a crossing or
+// joins a neighbour in ways clean strokes never show: the two junctions
+// must still be read as the place they are.
+TEST_P(CleanTopology, RoughCrossingsAndTouchingStrokesKeepLinesWhole)
+{
+    {
+        // A 45 degree band across a line with a ragged lower edge: thinning
+        // forks the crossing, and the line's pixels bend into each fork.
+        const char* ragged[] = {"...#.#..#.#.#.", "#...#.#..#...#", "#.#.##.#...#.."};
+        for (const char* edge : ragged)
+            for (int shift = 0; shift < 5; ++shift) {
+                SCOPED_TRACE(std::string(edge) + " shift " + std::to_string(shift));
+                CBitmapImage image = blank(160, 120);
+                for (int x = 5; x < 155; ++x) {
+                    for (int y = 58; y <= 60; ++y)
+                        image.SetPixelColor(x, y, 0, 0, 0);
+                    if (edge[x % 14] == '#')
+                        image.SetPixelColor(x, 61, 0, 0, 0);
+                }
+                for (int y = 10; y < 110; ++y)
+                    for (int k = 0; k < 5; ++k)
+                        image.SetPixelColor(80 + shift + 58 - y + k, y, 0, 0, 0);
+                const Traced t = clean(image.Clone(), GetParam());
+                ASSERT_EQ(t.lines.size(), 2u);
+                const int line = spans(t.lines[0], at(5, 59.5), at(154, 59.5), 2.0) ? 0 : 1;
+                EXPECT_TRUE(spans(t.lines[line], at(5, 59.5), at(154, 59.5), 2.0));
+                EXPECT_TRUE(spans(t.lines[1 - line], at(82 + shift + 48, 10), at(82 + shift - 51, 109), 2.5));
+                expectWithinTolerance(t);
+            }
+    }
+    for (int rows = 3; rows <= 5; ++rows) {
+        // A letter (strokes crossing round a hole, as scanned) whose lowest
+        // stroke ends on a heavy line: the line goes on under it, the
+        // letter's junction is no part of it.
+        SCOPED_TRACE("letter on a line " + std::to_string(rows));
+        CBitmapImage image = blank(120, 60);
+        paint(image, 50, 20,
+              {"....#.........", "...####.......", "....###.......", ".....###......", ".....###......", "......###.....",
+               "...##.####....", "..###.#####...", "..########....", "..########....", "..####..###...", "..#####.###...",
+               "..##########..", "...#########..", ".....####.....", ".....##......."});
+        for (int y = 36; y < 36 + rows; ++y)
+            for (int x = 10; x < 110; ++x)
+                image.SetPixelColor(x, y, 0, 0, 0);
+        const Traced t = clean(image.Clone(), GetParam());
+        const double middle = 36 + (rows - 1) / 2.0;
+        int whole = 0;
+        for (const Points& line : t.lines)
+            whole += spans(line, at(10, middle), at(109, middle), 2.5);
+        EXPECT_EQ(whole, 1);
         expectWithinTolerance(t);
     }
 }
