@@ -119,9 +119,11 @@ TEST(ThinningTest, ProgressAndCancelAtEveryCheck)
 TEST(ThinningTest, MatchesPlainVersionOnDrawings)
 {
     // The large ones take many passes, with cells kept pass after pass and
-    // removals far apart, across blocks of 64 columns.
-    int sizes[][2] = {{1, 1}, {2, 3}, {5, 1}, {1, 6}, {7, 9}, {16, 16}, {31, 17}, {64, 40}, {97, 83}, {150, 120},
-                      {300, 210}, {259, 131}};
+    // removals far apart, across blocks of 64 columns. Rows of the grid are
+    // two columns wider than the image and held 64 cells a word: widths
+    // around 62 and 126 put the frame on either side of a word's end.
+    int sizes[][2] = {{1, 1},   {2, 3},     {5, 1},     {1, 6},     {7, 9},   {16, 16},  {31, 17},  {62, 20},
+                      {63, 9},  {64, 40},   {97, 83},   {126, 30},  {127, 12}, {150, 120}, {300, 210}, {259, 131}};
     unsigned seed = 1;
     for (auto [w, h] : sizes)
         for (int repeat = 0; repeat < 3; ++repeat, ++seed) {
