@@ -7,13 +7,15 @@
 // Background cells never change during an iteration (ink only becomes
 // marked), so which template an ink cell can match is fixed when the
 // iteration starts, and only ink cells with a background 4-neighbour can
-// match any. Each iteration therefore lists those cells once, in row order
-// and in column order, and each template visits only its own cells, in the
-// order its scan would meet them. The checks for a cancel stay once per row
-// or column of each scan.
+// match any, and the cells that were ink when it started are those set in
+// either plane. The top and bottom templates' scans find their cells 64 at
+// a time in each row as they go; the left and right templates' cells are
+// listed by column once each iteration. Each template visits only its own
+// cells, in the order its scan would meet them. The checks for a cancel
+// stay once per row or column of each scan.
 //
 // After the first iteration only blocks near the cells removed last time are
-// gathered (see gather()). Should a mark touch a cell left out, the
+// looked at (see gather()). Should a mark touch a cell left out, the
 // iteration is taken back and run again over the whole grid. The result, and
 // every check for a cancel, are those of full scans.
 #include "processing/stentiford.h"
@@ -42,64 +44,38 @@ constexpr int kMarkPlane = 1;
 
 /// A list of cells, each the index of its ink bit in the grid's block (row
 /// times the bits of a row, plus column): four bytes a cell where the block
-/// has fewer than 2^32 bits, eight otherwise. Its room
-/// is not cleared when it grows (only the cells in use are kept) and lies on
-/// large pages where the system allows: a thinning run gathers millions of
-/// cells.
+/// has fewer than 2^32 bits, eight otherwise. Its room is not cleared (each
+/// cell is written before it is read), is kept from one gathering to the
+/// next, and lies on large pages where the system allows: a thinning run
+/// gathers millions of cells.
 template <class Cell>
 class CellBuffer {
 public:
-    void clear() { m_size = 0; }
     std::size_t size() const { return m_size; }
-    std::size_t capacity() const { return m_capacity; }
-    bool empty() const { return m_size == 0; }
+    Cell& operator[](std::size_t i) { return m_cells[i]; }
     const Cell& operator[](std::size_t i) const { return m_cells[i]; }
-    const Cell* begin() const { return m_cells.get(); }
-    const Cell* end() const { return m_cells.get() + m_size; }
 
-    /// Makes room for `more` cells after the current ones.
-    void reserveMore(std::size_t more)
-    {
-        if (m_size + more > m_capacity)
-            grow(std::max(2 * m_capacity, m_size + more));
-    }
-    /// Makes room for as many cells as `bits` has bits set: without
-    /// counting them while there is room for 64.
-    void reserveForBits(std::uint64_t bits)
-    {
-        if (m_size + 64 > m_capacity)
-            reserveMore(std::size_t(std::popcount(bits)));
-    }
-    /// Adds a cell, within the room made.
-    void add(Cell cell) { m_cells[m_size++] = cell; }
     /// Sets the length to `n` cells, their values unspecified.
     void resize(std::size_t n)
     {
-        m_size = 0;
-        reserveMore(n);
+        if (n > m_capacity) {
+            m_cells.reset(); // the old cells need not be kept
+            m_cells.reset(new Cell[n]);
+            AdviseLargePages(m_cells.get(), n * sizeof(Cell));
+            m_capacity = n;
+        }
         m_size = n;
     }
-    Cell& operator[](std::size_t i) { return m_cells[i]; }
 
 private:
-    void grow(std::size_t capacity)
-    {
-        std::unique_ptr<Cell[]> cells(new Cell[capacity]); // left uninitialised
-        AdviseLargePages(cells.get(), capacity * sizeof(Cell));
-        if (m_size > 0)
-            std::memcpy(cells.get(), m_cells.get(), m_size * sizeof(Cell));
-        m_cells = std::move(cells);
-        m_capacity = capacity;
-    }
-
     std::unique_ptr<Cell[]> m_cells;
     std::size_t m_capacity = 0;
     std::size_t m_size = 0;
 };
 
-/// Cells that one template's scan visits, grouped by row (or column) with
-/// the start of each group, in the order of rows (columns) and, within a
-/// group, of columns (rows) ascending.
+/// Cells that one template's scan visits, grouped by column with the start
+/// of each group, in the order of columns and, within a group, of rows
+/// ascending.
 template <class Cell>
 struct CellList {
     CellBuffer<Cell> cells;
@@ -150,9 +126,9 @@ public:
             for (;;) {
                 gather(whole);
                 m_wokeQuietCell = false;
-                scanRows(m_top, false);
+                scanRows(false);
                 scanColumns(m_left, false);
-                scanRows(m_bottom, true);
+                scanRows(true);
                 scanColumns(m_right, true);
                 if (!m_wokeQuietCell)
                     break;
@@ -187,143 +163,89 @@ private:
         return m_progress.check();
     }
 
-    /// Lists the ink cells that can match each template: those of the top
-    /// and bottom templates by row, those of the left and right templates by
-    /// column. With `whole`
-    /// false, only cells in active blocks: elsewhere nothing changed near a
-    /// cell in the last iteration, which therefore did not mark it, and
-    /// neither will this one unless a neighbour is marked first (visit()
-    /// watches for that).
+    /// Lists the ink cells that can match the left and the right template,
+    /// by column (the top and bottom templates' scans find their cells in
+    /// the grid as they go). With `whole` false, only cells in active
+    /// blocks: elsewhere nothing changed near a cell in the last iteration,
+    /// which therefore did not mark it, and neither will this one unless a
+    /// neighbour is marked first (visit() watches for that).
+    ///
+    /// A counting sort without a list in row order: the cells of each column
+    /// are counted first, then placed, in row order, so that rows ascend
+    /// within a column.
     void gather(bool whole)
     {
-        if (whole && !m_reserved)
-            reserveForWholeGrid();
         m_wholeGathered = whole;
-        m_top.cells.clear();
-        m_bottom.cells.clear();
-        m_top.start.assign(std::size_t(m_rows) + 1, 0);
-        m_bottom.start.assign(std::size_t(m_rows) + 1, 0);
-        m_leftCount.assign(std::size_t(m_cols) + 1, 0);
-        m_rightCount.assign(std::size_t(m_cols) + 1, 0);
-        m_leftOf.clear();
-        m_rightOf.clear();
+        std::vector<std::int32_t>& left = m_left.start;
+        std::vector<std::int32_t>& right = m_right.start;
+        left.assign(std::size_t(m_cols) + 1, 0);
+        right.assign(std::size_t(m_cols) + 1, 0);
+        forEachGatheredWord([&](int, int c, const Candidates& found) {
+            for (std::uint64_t bits = found.left; bits; bits &= bits - 1)
+                ++left[std::size_t(c + std::countr_zero(bits)) + 1];
+            for (std::uint64_t bits = found.right; bits; bits &= bits - 1)
+                ++right[std::size_t(c + std::countr_zero(bits)) + 1];
+        });
+        for (int c = 0; c < m_cols; ++c) {
+            left[c + 1] += left[c];
+            right[c + 1] += right[c];
+        }
+        m_left.cells.resize(std::size_t(left.back()));
+        m_right.cells.resize(std::size_t(right.back()));
+        // Each column's next free place.
+        m_nextLeft.assign(left.begin(), left.end() - 1);
+        m_nextRight.assign(right.begin(), right.end() - 1);
+        forEachGatheredWord([&](int r, int c, const Candidates& found) {
+            const Cell first = Cell(r) * m_stride + Cell(c);
+            for (std::uint64_t bits = found.left; bits; bits &= bits - 1) {
+                const int bit = std::countr_zero(bits);
+                m_left.cells[std::size_t(m_nextLeft[std::size_t(c + bit)]++)] = first + Cell(bit);
+            }
+            for (std::uint64_t bits = found.right; bits; bits &= bits - 1) {
+                const int bit = std::countr_zero(bits);
+                m_right.cells[std::size_t(m_nextRight[std::size_t(c + bit)]++)] = first + Cell(bit);
+            }
+        });
+    }
+
+    /// The cells of a word that can match each template: ink at the start
+    /// of the iteration with background on that side and not on the
+    /// opposite one.
+    struct Candidates {
+        std::uint64_t top, bottom, left, right;
+    };
+
+    /// The candidates among the cells of word w of row r from column
+    /// `first` to `last`. Background never changes during an iteration and
+    /// a marked cell was ink at its start, so this holds all through it.
+    Candidates candidates(int r, int w, int first, int last) const
+    {
+        // Ink or marked: what was ink when the iteration began.
+        auto was = [this](int row, int word) {
+            return m_grid.row(row)[word] | m_grid.row(row, kMarkPlane)[word];
+        };
+        const std::uint64_t ink = was(r, w) & ColumnMask(w, first, last);
+        if (!ink)
+            return {0, 0, 0, 0};
+        const std::uint64_t west = was(r, w) << 1 | (w > 0 ? was(r, w - 1) >> 63 : 0);
+        const std::uint64_t east = was(r, w) >> 1 | was(r, w + 1) << 63;
+        // Ink with background on each side.
+        const std::uint64_t n = ink & ~was(r - 1, w), s = ink & ~was(r + 1, w), wb = ink & ~west, e = ink & ~east;
+        return {n & ~s, s & ~n, wb & ~e, e & ~wb};
+    }
+
+    /// Calls f(r, c, candidates) for each word of the grid's interior this
+    /// iteration looks at, c its first column, in row order.
+    template <class F>
+    void forEachGatheredWord(F&& f) const
+    {
         const int last = m_cols - 2;
         for (int r = 1; r <= m_rows - 2; ++r) {
-            m_top.start[r] = std::int32_t(m_top.cells.size());
-            m_bottom.start[r] = std::int32_t(m_bottom.cells.size());
-            if (whole) {
-                gatherSpan(r, 1, last);
-            } else if (m_active.rowActive(r)) {
-                for (int b = 0; b < m_active.blocksPerRow(); ++b)
-                    if (m_active.blockActive(r, b))
-                        gatherSpan(r, std::max(b << BlockActivity::kShift, 1),
-                                   std::min(((b + 1) << BlockActivity::kShift) - 1, last));
-            }
-        }
-        for (int r = m_rows - 1; r <= m_rows; ++r) {
-            m_top.start[r] = std::int32_t(m_top.cells.size());
-            m_bottom.start[r] = std::int32_t(m_bottom.cells.size());
-        }
-        byColumn(m_leftOf, m_leftCount, m_left);
-        byColumn(m_rightOf, m_rightCount, m_right);
-    }
-
-    /// Gathers the cells of row r from column `first` to `last`.
-    void gatherSpan(int r, int first, int last)
-    {
-        forEachCandidate(r, first, last,
-                         [this](int row, int c, std::uint64_t any, std::uint64_t top, std::uint64_t bottom,
-                                std::uint64_t left, std::uint64_t right) { addCells(row, c, any, top, bottom, left, right); });
-    }
-
-    /// Makes room in every list for a gathering of the whole grid, counted
-    /// first: the lists then never grow while cells go in. Growing them by
-    /// doubling copied every cell once more and touched fresh memory for
-    /// each copy, a tenth of the thinning time on a large scan.
-    void reserveForWholeGrid()
-    {
-        std::size_t top = 0, bottom = 0, left = 0, right = 0;
-        for (int r = 1; r <= m_rows - 2; ++r)
-            forEachCandidate(r, 1, m_cols - 2,
-                             [&](int, int, std::uint64_t, std::uint64_t t, std::uint64_t b, std::uint64_t l,
-                                 std::uint64_t rt) {
-                                 top += std::size_t(std::popcount(t));
-                                 bottom += std::size_t(std::popcount(b));
-                                 left += std::size_t(std::popcount(l));
-                                 right += std::size_t(std::popcount(rt));
-                             });
-        m_top.cells.reserveMore(top);
-        m_bottom.cells.reserveMore(bottom);
-        m_leftOf.reserveMore(left);
-        m_rightOf.reserveMore(right);
-        m_left.cells.reserveMore(left);
-        m_right.cells.reserveMore(right);
-        m_reserved = true;
-    }
-
-    /// Calls `found(r, c, any, top, bottom, left, right)` for the ink cells
-    /// of row r from column `first` to `last` that have a background
-    /// 4-neighbour, up to 64 at a time from column c: bit i of `any` is set
-    /// for such a cell at c + i, and of `top`, `bottom`, `left`, `right`
-    /// where the cell can match that template (background on that side, not
-    /// on the opposite one). There are no marks while cells are gathered, so
-    /// a cell that is not ink is background.
-    template <class Found>
-    void forEachCandidate(int r, int first, int last, Found&& found)
-    {
-        ForEachInkWord(m_grid, r, first, last,
-                       [&](int w, std::uint64_t ink, std::uint64_t up, std::uint64_t down, std::uint64_t west,
-                           std::uint64_t east) {
-                           // Ink with background on each side.
-                           const std::uint64_t n = ink & ~up, s = ink & ~down, wb = ink & ~west, e = ink & ~east;
-                           found(r, w << 6, n | s | wb | e, n & ~s, s & ~n, wb & ~e, e & ~wb);
-                       });
-    }
-
-    /// Adds the cells of row r from column c on whose bits are set in
-    /// `any`, to the lists of the templates whose masks have them.
-    void addCells(int r, int c, std::uint64_t any, std::uint64_t top, std::uint64_t bottom, std::uint64_t left,
-                  std::uint64_t right)
-    {
-        m_top.cells.reserveForBits(top);
-        m_bottom.cells.reserveForBits(bottom);
-        m_leftOf.reserveForBits(left);
-        m_rightOf.reserveForBits(right);
-        const Cell first = Cell(r) * m_stride + Cell(c);
-        while (any) {
-            const unsigned bit = unsigned(std::countr_zero(any));
-            const std::uint64_t one = std::uint64_t(1) << bit;
-            const Cell cell = first + bit;
-            if (top & one)
-                m_top.cells.add(cell);
-            if (bottom & one)
-                m_bottom.cells.add(cell);
-            if (left & one) {
-                m_leftOf.add(cell);
-                ++m_leftCount[std::size_t(c) + bit + 1];
-            }
-            if (right & one) {
-                m_rightOf.add(cell);
-                ++m_rightCount[std::size_t(c) + bit + 1];
-            }
-            any &= any - 1;
-        }
-    }
-
-    /// Sorts cells gathered in row order into column order (a counting sort,
-    /// so rows stay ascending within a column). `count[c + 1]` holds the
-    /// number of cells in column c.
-    void byColumn(const CellBuffer<Cell>& inRowOrder, std::vector<std::int32_t>& count, CellList<Cell>& out)
-    {
-        for (int c = 0; c < m_cols; ++c)
-            count[c + 1] += count[c];
-        out.start.assign(count.begin(), count.end());
-        out.cells.resize(inRowOrder.size());
-        Cell rowStart = 0; // of the row of the cells in hand: they come in row order
-        for (const Cell cell : inRowOrder) {
-            while (cell - rowStart >= m_stride)
-                rowStart += m_stride;
-            out.cells[count[cell - rowStart]++] = cell;
+            if (!m_wholeGathered && !m_active.rowActive(r))
+                continue;
+            for (int w = 0; w <= last >> 6; ++w)
+                if (m_wholeGathered || m_active.blockActive(r, w))
+                    f(r, w << 6, candidates(r, w, 1, last));
         }
     }
 
@@ -387,18 +309,30 @@ private:
 
     /// The top template's scan (rows down, cells left to right) or, with
     /// `backwards`, the bottom template's (rows up, cells right to left).
-    void scanRows(const CellList<Cell>& list, bool backwards)
+    void scanRows(bool backwards)
     {
+        static_assert(BlockActivity::kShift == 6, "a block of activity is one word");
+        const int last = m_cols - 2;
         for (int i = 1; i <= m_rows - 2; ++i) {
             if (m_wokeQuietCell || check())
                 return;
             const int r = backwards ? m_rows - 1 - i : i;
-            if (backwards) {
-                for (std::int32_t k = list.start[r + 1] - 1; k >= list.start[r]; --k)
-                    visit(list.cells[std::size_t(k)]);
-            } else {
-                for (std::int32_t k = list.start[r]; k < list.start[r + 1]; ++k)
-                    visit(list.cells[std::size_t(k)]);
+            if (!m_wholeGathered && !m_active.rowActive(r))
+                continue;
+            const Cell first = Cell(r) * m_stride;
+            for (int k = 0; k <= last >> 6; ++k) {
+                const int w = backwards ? (last >> 6) - k : k;
+                if (!m_wholeGathered && !m_active.blockActive(r, w))
+                    continue;
+                const Candidates found = candidates(r, w, 1, last);
+                const Cell wordStart = first + Cell(w << 6);
+                if (backwards) {
+                    for (std::uint64_t bits = found.bottom; bits; bits &= ~(std::uint64_t(1) << (63 - std::countl_zero(bits))))
+                        visit(wordStart + Cell(63 - std::countl_zero(bits)));
+                } else {
+                    for (std::uint64_t bits = found.top; bits; bits &= bits - 1)
+                        visit(wordStart + Cell(std::countr_zero(bits)));
+                }
             }
         }
     }
@@ -462,16 +396,15 @@ private:
     OperationProgress& m_progress;
     const std::array<bool, 512>& m_removable;
     StentifordReach& m_reach;
-    bool m_reserved = false; ///< the lists have room for a whole gathering
     BlockActivity m_active;     ///< where the current iteration gathers
     BlockActivity m_nextActive; ///< where the next one will
     bool m_wholeGathered = true;
     bool m_wokeQuietCell = false; ///< a mark touched a cell left out
     long m_checksMade = 0;        ///< in this iteration so far
     long m_checksToSkip = 0;      ///< when running an iteration again
-    CellList<Cell> m_top, m_bottom, m_left, m_right;
-    CellBuffer<Cell> m_leftOf, m_rightOf;    ///< gathered by row, before sorting by column
-    std::vector<std::int32_t> m_leftCount, m_rightCount;
+    CellList<Cell> m_left, m_right;
+    std::vector<std::int32_t> m_nextLeft, m_nextRight; ///< while gathering
+
 };
 
 } // namespace
