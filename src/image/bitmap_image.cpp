@@ -9,6 +9,7 @@
 #include <bit>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace orvane {
 
@@ -323,19 +324,68 @@ int CBitmapImage::ComputeHistogram(std::span<std::uint32_t> red, std::span<std::
     std::fill(blue.begin(), blue.end(), 0u);
     if (!m_pBits)
         return 0;
+    auto add = [&](unsigned r, unsigned g, unsigned b, std::uint64_t count) {
+        if (r < red.size())
+            red[r] += std::uint32_t(count);
+        if (g < green.size())
+            green[g] += std::uint32_t(count);
+        if (b < blue.size())
+            blue[b] += std::uint32_t(count);
+    };
+    if (m_nBitCount == 24) {
+        // Each channel counted row by row, straight from the pixel bytes.
+        std::array<std::uint64_t, 256> r{}, g{}, b{};
+        for (int y = 1; y <= m_nHeight; ++y) {
+            const std::uint8_t* p = GetRow(y);
+            for (int x = 0; x < m_nWidth; ++x, p += 3) {
+                ++b[p[0]];
+                ++g[p[1]];
+                ++r[p[2]];
+            }
+        }
+        for (unsigned v = 0; v < 256; ++v) {
+            add(v, 256, 256, r[v]);
+            add(256, v, 256, g[v]);
+            add(256, 256, v, b[v]);
+        }
+        return 1;
+    }
+    if (m_nBitCount != 1 && m_nBitCount != 4 && m_nBitCount != 8)
+        return 1;
+    // Indexed: the pixels of each index are counted, then each index adds
+    // its count at its colour. Indices past the held table have no colour
+    // and are not counted.
+    // Whole bytes are counted by value and then split into their pixels;
+    // the pixels sharing a byte with the row's padding one by one.
+    std::array<std::uint64_t, 256> ofIndex{}, ofByte{};
+    const int perByte = 8 / m_nBitCount;
+    const int wholeBytes = m_nWidth / perByte;
     for (int y = 1; y <= m_nHeight; ++y) {
-        for (int x = 1; x <= m_nWidth; ++x) {
-            std::uint8_t r, g, b;
-            if (!GetPixelColor(x, y, r, g, b))
-                continue;
-            if (r < red.size())
-                ++red[r];
-            if (g < green.size())
-                ++green[g];
-            if (b < blue.size())
-                ++blue[b];
+        const std::uint8_t* p = GetRow(y);
+        for (int i = 0; i < wholeBytes; ++i)
+            ++ofByte[p[i]];
+        for (int x = wholeBytes * perByte + 1; x <= m_nWidth; ++x)
+            ++ofIndex[GetPixelIndex(x, y)];
+    }
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        const std::uint64_t n = ofByte[byte];
+        if (n == 0)
+            continue;
+        if (m_nBitCount == 8) {
+            ofIndex[byte] += n;
+        } else if (m_nBitCount == 4) {
+            ofIndex[byte >> 4] += n;
+            ofIndex[byte & 0x0F] += n;
+        } else {
+            const int ones = std::popcount(byte);
+            ofIndex[1] += n * std::uint64_t(ones);
+            ofIndex[0] += n * std::uint64_t(8 - ones);
         }
     }
+    const RGBQUAD* table = GetColorTable();
+    for (std::uint32_t i = 0; i < 256 && i < m_nTableEntries; ++i)
+        if (ofIndex[i] > 0)
+            add(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, ofIndex[i]);
     return 1;
 }
 

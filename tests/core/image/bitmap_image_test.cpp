@@ -195,5 +195,37 @@ TEST(BitmapImage, HistogramCountsEveryChannel)
     EXPECT_EQ(shortRed[0], 4u);
 }
 
+// The histogram counts rows at a time; it must count what the pixel
+// accessor reads, at every depth, odd widths, and indices the table lacks.
+TEST(BitmapImage, HistogramCountsWhatThePixelsRead)
+{
+    unsigned seed = 7;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0xFF; };
+    for (int bits : {1, 4, 8, 24})
+        for (auto [w, h] : {std::pair{1, 1}, std::pair{13, 5}, std::pair{67, 9}}) {
+            CBitmapImage image;
+            // A table shorter than the depth allows: the last indices have no colour.
+            const int entries = bits == 24 ? 0 : (1 << bits) - (bits == 1 ? 1 : 3);
+            ASSERT_EQ(image.Create(w, h, bits, ramp(entries)), 1);
+            for (std::uint32_t i = 0; i < image.GetBitsSize(); ++i)
+                image.GetBits()[i] = std::uint8_t(next());
+            std::array<std::uint32_t, 256> expected[3]{};
+            for (int y = 1; y <= h; ++y)
+                for (int x = 1; x <= w; ++x) {
+                    std::uint8_t r, g, b;
+                    if (image.GetPixelColor(x, y, r, g, b)) {
+                        ++expected[0][r];
+                        ++expected[1][g];
+                        ++expected[2][b];
+                    }
+                }
+            std::array<std::uint32_t, 256> red, green, blue;
+            ASSERT_EQ(image.ComputeHistogram(red, green, blue), 1);
+            EXPECT_EQ(red, expected[0]) << bits << " bits, " << w << "x" << h;
+            EXPECT_EQ(green, expected[1]) << bits << " bits, " << w << "x" << h;
+            EXPECT_EQ(blue, expected[2]) << bits << " bits, " << w << "x" << h;
+        }
+}
+
 } // namespace
 } // namespace orvane
