@@ -7,7 +7,8 @@
 # generator recorded. Prints one table (recall, precision, lines and pieces
 # per stroke, pieces per stroke some line comes near, stubs, wall seconds;
 # realistic runs are the median of eleven),
-# the realistic drawing by kind of stroke, and the targets of the clean
+# the realistic drawing by kind of stroke, its recall apart from other
+# strokes' ink and where inks touch, and the targets of the clean
 # topology with PASS or FAIL. The rows "truth" score the truth itself,
 # traced perfectly: the best any tracer can do (the realistic drawing's
 # lettering has strokes shorter than a stub). Exits 0 whatever the
@@ -149,6 +150,18 @@ for drawing, method, topology, _, s in rows:
         kinds = "  ".join(f"{k} {v['strokes']} {100 * v['recall']:.2f} {v['pieces_per_stroke']:.3f}"
                           for k, v in sorted(s["by_kind"].items()))
         print(f"  {method:<11} {topology:<8} {kinds}")
+
+# Where two strokes' ink runs together, thinning leaves one centre line for
+# both, and no tracer of centre lines can find each: recall there says how
+# much of the drawing is drawn that way, not how well it is traced.
+apart = next((s for d, m, t, _, s in rows if d == "realistic" and s and "apart_share" in s), None)
+if apart:
+    print(f"\nrealistic drawing, recall where no other stroke's ink touches the stroke "
+          f"({100 * apart['apart_share']:.1f} % of the drawn length) and where it does")
+    for drawing, method, topology, _, s in rows:
+        if drawing == "realistic" and s and method != "truth":
+            print(f"  {method:<11} {topology:<8} apart {100 * s['recall_apart']:6.2f} %   "
+                  f"touching {100 * s['recall_touching']:6.2f} %")
 
 topology = "clean" if has_clean else "split"
 print()

@@ -12,6 +12,13 @@
 // a line or stroke when it lies within 1.5 pixels of it. Printed, and
 // written with --json:
 //   recall             share of the strokes' length near some traced line
+//   recall apart, touching
+//                      the same over the length where no other stroke's ink
+//                      touches the stroke's own (its centre line lies
+//                      farther than the two half widths and a pixel from
+//                      every other stroke's), and over the rest: where inks
+//                      run together thinning leaves one centre line for two
+//                      strokes, and no centre-line tracer finds both
 //   precision          share of the traced length near some stroke
 //   lines_per_stroke   traced lines / strokes
 //   pieces_per_stroke  per stroke, the traced lines that each cover 5 pixels
@@ -61,6 +68,9 @@ constexpr double kSampleStep = 0.4; // pixels between samples, at most
 constexpr double kStubLength = 5;   // pixels: a traced line shorter is a stub
 constexpr double kPieceLength = 5;  // pixels of a stroke a line must cover to be a piece of it
 constexpr double kCellSize = 4;     // pixels: the side of a cell of the segment grid
+// Pixels beyond the pens' edges within which two strokes' ink runs together
+// on a scan (anti-aliasing and noise spread each edge by about a pixel).
+constexpr double kTouchSlack = 1;
 
 struct Point {
     double x = 0, y = 0;
@@ -118,11 +128,12 @@ double distanceToSegment(Point p, Point a, Point b)
 }
 
 /// The segments of a set of polylines in a grid of square cells. Each cell
-/// lists every segment that comes within kReach of some point of it, so the
-/// one cell holding a point answers what lies within kReach of the point.
+/// lists every segment that comes within `reach` (kReach unless given) of
+/// some point of it, so the one cell holding a point answers what lies
+/// within that reach of the point.
 class SegmentGrid {
 public:
-    explicit SegmentGrid(const std::vector<Polyline>& lines)
+    explicit SegmentGrid(const std::vector<Polyline>& lines, double reach = kReach) : m_reach(reach)
     {
         double x0 = std::numeric_limits<double>::max(), y0 = x0, x1 = -x0, y1 = -x0;
         for (std::size_t i = 0; i < lines.size(); ++i)
@@ -135,10 +146,10 @@ public:
             });
         if (m_segments.empty())
             return;
-        m_x0 = x0 - kReach - kCellSize;
-        m_y0 = y0 - kReach - kCellSize;
-        m_cols = int((x1 + kReach + kCellSize - m_x0) / kCellSize) + 1;
-        m_rows = int((y1 + kReach + kCellSize - m_y0) / kCellSize) + 1;
+        m_x0 = x0 - m_reach - kCellSize;
+        m_y0 = y0 - m_reach - kCellSize;
+        m_cols = int((x1 + m_reach + kCellSize - m_x0) / kCellSize) + 1;
+        m_rows = int((y1 + m_reach + kCellSize - m_y0) / kCellSize) + 1;
         // Two passes over the same cells: count, then fill.
         std::vector<std::uint32_t> count(std::size_t(m_cols) * m_rows + 1, 0);
         std::vector<int> stamp(count.size(), -1);
@@ -153,7 +164,7 @@ public:
             forEachCell(s, stamp, [&](std::size_t cell) { m_items[count[cell]++] = std::uint32_t(s); });
     }
 
-    /// Calls `visit(owner, distance)` once for every polyline within kReach
+    /// Calls `visit(owner, distance)` once for every polyline within reach
     /// of `p`, with its distance.
     template <class Visit>
     void forEachNear(Point p, Visit&& visit) const
@@ -168,7 +179,7 @@ public:
         for (std::uint32_t i = m_start[cell]; i < m_start[cell + 1]; ++i) {
             const Segment& s = m_segments[m_items[i]];
             const double d = distanceToSegment(p, s.a, s.b);
-            if (d >= kReach)
+            if (d >= m_reach)
                 continue;
             auto it = std::find_if(m_near.begin(), m_near.end(), [&](const auto& n) { return n.first == s.owner; });
             if (it == m_near.end())
@@ -180,11 +191,11 @@ public:
             visit(owner, d);
     }
 
-    /// The polyline nearest to `p` within kReach, or -1; and its distance.
+    /// The polyline nearest to `p` within reach, or -1; and its distance.
     std::pair<int, double> nearest(Point p) const
     {
         int owner = -1;
-        double best = kReach;
+        double best = m_reach;
         if (m_segments.empty())
             return {owner, best};
         const int col = int(std::floor((p.x - m_x0) / kCellSize)), row = int(std::floor((p.y - m_y0) / kCellSize));
@@ -208,7 +219,7 @@ private:
         int owner;
     };
 
-    /// Calls `visit` once for every cell segment `s` comes within kReach of,
+    /// Calls `visit` once for every cell segment `s` comes within reach of,
     /// walking it in pieces no longer than a cell.
     template <class Visit>
     void forEachCell(int s, std::vector<int>& stamp, Visit&& visit) const
@@ -220,10 +231,10 @@ private:
             const double t0 = double(k) / pieces, t1 = double(k + 1) / pieces;
             const double ax = seg.a.x + (seg.b.x - seg.a.x) * t0, ay = seg.a.y + (seg.b.y - seg.a.y) * t0;
             const double bx = seg.a.x + (seg.b.x - seg.a.x) * t1, by = seg.a.y + (seg.b.y - seg.a.y) * t1;
-            const int c0 = int(std::floor((std::min(ax, bx) - kReach - m_x0) / kCellSize));
-            const int c1 = int(std::floor((std::max(ax, bx) + kReach - m_x0) / kCellSize));
-            const int r0 = int(std::floor((std::min(ay, by) - kReach - m_y0) / kCellSize));
-            const int r1 = int(std::floor((std::max(ay, by) + kReach - m_y0) / kCellSize));
+            const int c0 = int(std::floor((std::min(ax, bx) - m_reach - m_x0) / kCellSize));
+            const int c1 = int(std::floor((std::max(ax, bx) + m_reach - m_x0) / kCellSize));
+            const int r0 = int(std::floor((std::min(ay, by) - m_reach - m_y0) / kCellSize));
+            const int r1 = int(std::floor((std::max(ay, by) + m_reach - m_y0) / kCellSize));
             for (int r = r0; r <= r1; ++r)
                 for (int c = c0; c <= c1; ++c) {
                     const std::size_t cell = std::size_t(r) * m_cols + c;
@@ -235,6 +246,7 @@ private:
         }
     }
 
+    double m_reach;
     std::vector<Segment> m_segments;
     double m_x0 = 0, m_y0 = 0;
     int m_cols = 0, m_rows = 0;
@@ -455,6 +467,9 @@ struct Tally {
 
 struct Score {
     Tally all;
+    /// The drawn length, and the part of it near a traced line, where no
+    /// other stroke's ink touches the stroke's own.
+    double apartLength = 0, apartCovered = 0;
     std::map<std::string, Tally> byKind;
     int lines = 0, stubs = 0;
     int drawnShort = 0; ///< stubs that trace a drawn stroke itself shorter than a stub
@@ -467,6 +482,8 @@ struct Score {
     double piecesPerStroke() const { return share(all.pieces, all.strokes); }
     double piecesPerCoveredStroke() const { return share(all.pieces, all.strokes - all.uncovered); }
     double stubShare() const { return share(stubs, lines); }
+    double recallApart() const { return share(apartCovered, apartLength); }
+    double recallTouching() const { return share(all.covered - apartCovered, all.length - apartLength); }
     double undrawnStubShare() const { return share(stubs - drawnShort, lines); }
 };
 
@@ -474,6 +491,10 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
 {
     Score result;
     const SegmentGrid traced(lines), truth(strokes);
+    double widest = 0;
+    for (const Polyline& stroke : strokes)
+        widest = std::max(widest, stroke.width);
+    const SegmentGrid touching(strokes, widest + kTouchSlack + 0.1);
     // Per traced line, the length of this stroke it comes near, and the
     // length credited to it.
     std::vector<std::pair<int, double>> nearBy, coverBy;
@@ -487,7 +508,8 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
     auto lengthNear = [&](int line) {
         return std::find_if(nearBy.begin(), nearBy.end(), [&](const auto& c) { return c.first == line; })->second;
     };
-    for (const Polyline& stroke : strokes) {
+    for (std::size_t s = 0; s < strokes.size(); ++s) {
+        const Polyline& stroke = strokes[s];
         Tally one;
         one.strokes = 1;
         nearBy.clear();
@@ -497,6 +519,14 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
         });
         forEachSample(stroke, [&](Point p, double weight) {
             one.length += weight;
+            // Apart: no other stroke's ink reaches this stroke's here.
+            bool apart = true;
+            touching.forEachNear(p, [&](int other, double d) {
+                if (other != int(s) && d <= (stroke.width + strokes[std::size_t(other)].width) / 2 + kTouchSlack)
+                    apart = false;
+            });
+            if (apart)
+                result.apartLength += weight;
             int line = -1;
             double most = 0, nearest = 0;
             traced.forEachNear(p, [&](int candidate, double d) {
@@ -510,6 +540,8 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
             if (line < 0)
                 return;
             one.covered += weight;
+            if (apart)
+                result.apartCovered += weight;
             add(coverBy, line, weight);
         });
         const double enough = std::min(kPieceLength, one.length / 2);
@@ -590,13 +622,15 @@ std::string missedRuns(const std::vector<Polyline>& strokes, const std::vector<P
 
 std::string json(const Score& s)
 {
-    char buffer[512];
+    char buffer[768];
     std::snprintf(buffer, sizeof buffer,
                   "{\"recall\":%.6f,\"precision\":%.6f,\"lines_per_stroke\":%.6f,\"pieces_per_stroke\":%.6f,"
                   "\"pieces_per_covered_stroke\":%.6f,\"stubs\":%.6f,\"stubs_undrawn\":%.6f,\"lines\":%d,\"strokes\":%d,"
-                  "\"uncovered\":%d,\"truth_length\":%.1f,\"traced_length\":%.1f,\"by_kind\":{",
+                  "\"uncovered\":%d,\"truth_length\":%.1f,\"traced_length\":%.1f,\"recall_apart\":%.6f,"
+                  "\"recall_touching\":%.6f,\"apart_share\":%.6f,\"by_kind\":{",
                   s.recall(), s.precision(), s.linesPerStroke(), s.piecesPerStroke(), s.piecesPerCoveredStroke(), s.stubShare(),
-                  s.undrawnStubShare(), s.lines, s.all.strokes, s.all.uncovered, s.all.length, s.tracedLength);
+                  s.undrawnStubShare(), s.lines, s.all.strokes, s.all.uncovered, s.all.length, s.tracedLength,
+                  s.recallApart(), s.recallTouching(), Score::share(s.apartLength, s.all.length));
     std::string out = buffer;
     bool first = true;
     for (const auto& [kind, t] : s.byKind) {
@@ -614,6 +648,10 @@ void print(const Score& s)
     std::printf("strokes            %d\n", s.all.strokes);
     std::printf("lines              %d\n", s.lines);
     std::printf("recall             %.2f %%\n", 100 * s.recall());
+    std::printf("  apart            %.2f %% of the drawn length, where no other stroke's ink touches: recall %.2f %%\n",
+                100 * Score::share(s.apartLength, s.all.length), 100 * s.recallApart());
+    std::printf("  touching         recall %.2f %% where other strokes' ink touches or overlaps\n",
+                100 * s.recallTouching());
     std::printf("precision          %.2f %%\n", 100 * s.precision());
     std::printf("lines per stroke   %.3f\n", s.linesPerStroke());
     std::printf("pieces per stroke  %.3f (%.3f over the %d strokes a line comes near)\n", s.piecesPerStroke(),

@@ -83,6 +83,20 @@ def test_a_stroke_nothing_traces_counts_as_no_pieces(score):
     assert s["precision"] == pytest.approx(1)
 
 
+@pytest.mark.parametrize("gap, apart", [(4, False), (5, True)])
+def test_recall_is_told_apart_where_strokes_ink_touches(score, gap, apart):
+    # Two pens 3 pixels wide, `gap` apart: 4 leaves their edges a pixel
+    # apart, which a scan runs together; thinning then leaves one centre
+    # line between them, 2 pixels from each and near neither.
+    s = score([[(10, 50), (110, 50)], [(10, 50 + gap), (110, 50 + gap)], [(10, 150), (110, 150)]],
+              [[(10, 50 + gap / 2), (110, 50 + gap / 2)], [(10, 150), (110, 150)]])
+    assert s["recall"] == pytest.approx(1 / 3, abs=1e-3)
+    assert s["apart_share"] == pytest.approx(1 if apart else 1 / 3, abs=1e-3)
+    assert s["recall_apart"] == pytest.approx(1 / 3 if apart else 1, abs=1e-3)
+    if not apart:
+        assert s["recall_touching"] == pytest.approx(0, abs=1e-3)
+
+
 @pytest.mark.parametrize("offset, near", [(1.2, True), (-1.2, True), (1.8, False), (-1.8, False), (2.0, False)])
 def test_lines_count_within_one_and_a_half_pixels(score, offset, near):
     # Unequal offsets either way also catch pixel centres read as corners.
