@@ -2,9 +2,11 @@
 #include "view/image_raster.h"
 
 #include "image/bitmap_image.h"
+#include "image/row_halves.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace orvane {
 namespace {
@@ -48,6 +50,57 @@ inline std::uint32_t darkest(std::uint32_t a, std::uint32_t b)
     return 0xFF000000u | r | g | bl;
 }
 
+/// Each byte of `into` becomes the smaller of it and the same byte of
+/// `from`: for screen pixels, the darker of each channel (see darkest()).
+void bytewiseMin(std::uint8_t* into, const std::uint8_t* from, std::size_t bytes)
+{
+    for (std::size_t i = 0; i < bytes; ++i)
+        into[i] = std::min(into[i], from[i]);
+}
+
+/// Whether row bits x0 to x1 (0-based, the first pixel in a byte's highest
+/// bit) include one equal to `value`.
+bool anyBit(const std::uint8_t* row, int x0, int x1, bool value)
+{
+    for (int x = x0; x <= x1;) {
+        const int byte = x >> 3, first = x & 7, last = std::min(7, first + (x1 - x));
+        // Bits first..last of the byte, counted from the highest.
+        const unsigned mask = (0xFFu >> first) & (0xFFu << (7 - last)) & 0xFFu;
+        const unsigned bits = value ? row[byte] : ~unsigned(row[byte]);
+        if (bits & mask)
+            return true;
+        x += last - first + 1;
+    }
+    return false;
+}
+
+/// Reduced row `ry` of a 1-bit image: which of the two indices each block
+/// holds, from the rows' bits taken together, then the darker colour of
+/// those present.
+void reduceOneBitRow(const CBitmapImage& image, int level, int ry, const std::vector<std::uint32_t>& palette,
+                     std::uint32_t* acc, int width)
+{
+    const int w = image.GetWidth(), h = image.GetHeight();
+    const std::size_t bytes = std::size_t(w + 7) / 8;
+    std::vector<std::uint8_t> anyOne(bytes, 0), allOne(bytes, 0xFF);
+    for (int y = ry * level; y < std::min(h, (ry + 1) * level); ++y) {
+        const std::uint8_t* row = image.GetRow(y + 1);
+        for (std::size_t i = 0; i < bytes; ++i) {
+            anyOne[i] |= row[i];
+            allOne[i] &= row[i];
+        }
+    }
+    for (int rx = 0; rx < width; ++rx) {
+        const int x0 = rx * level, x1 = std::min(w, x0 + level) - 1;
+        std::uint32_t value = 0xFFFFFFFFu;
+        if (anyBit(anyOne.data(), x0, x1, true))
+            value = darkest(value, palette[1]);
+        if (anyBit(allOne.data(), x0, x1, false))
+            value = darkest(value, palette[0]);
+        acc[rx] = value;
+    }
+}
+
 /// The part of `area` inside [0, width) x [0, height), or an empty rectangle.
 DeviceRect clipped(DeviceRect area, int width, int height)
 {
@@ -84,14 +137,50 @@ std::vector<std::uint32_t> ReducePicture(const CBitmapImage& image, int level, i
     height = (h + level - 1) / level;
     std::vector<std::uint32_t> reduced(std::size_t(width) * std::size_t(height), 0xFFFFFFFFu);
     const std::vector<std::uint32_t> palette = ScreenPalette(image);
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(w));
-    for (int y = 0; y < h; ++y) {
-        decodeRow(image, y + 1, palette, 0, w, row.data());
-        std::uint32_t* acc = reduced.data() + std::size_t(y / level) * std::size_t(width);
+    // Each reduced row comes from its own image rows: the rows are made on
+    // both cores. The darkest of a block is the darkest of its columns'
+    // darkest, so the rows of a block are first taken together column by
+    // column.
+    ForEachRowInTwoHalves(0, height - 1, [&](int ry) {
+        std::uint32_t* acc = reduced.data() + std::size_t(ry) * std::size_t(width);
+        if (image.GetBitCount() == 1) {
+            reduceOneBitRow(image, level, ry, palette, acc, width);
+            return;
+        }
+        const int y0 = ry * level, y1 = std::min(h, y0 + level);
+        // Working rows kept by each thread from one reduced row to the next.
+        thread_local std::vector<std::uint8_t> column;
+        if (image.GetBitCount() == 24) {
+            // The pixels' own bytes: blue, green, red.
+            column.assign(std::size_t(w) * 3, 0xFF);
+            for (int y = y0; y < y1; ++y)
+                bytewiseMin(column.data(), image.GetRow(y + 1), column.size());
+            for (int rx = 0; rx < width; ++rx) {
+                std::uint8_t b = 0xFF, g = 0xFF, r = 0xFF;
+                for (int x = rx * level; x < std::min(w, (rx + 1) * level); ++x) {
+                    const std::uint8_t* p = column.data() + 3 * std::size_t(x);
+                    b = std::min(b, p[0]);
+                    g = std::min(g, p[1]);
+                    r = std::min(r, p[2]);
+                }
+                acc[rx] = ScreenPixel(r, g, b);
+            }
+            return;
+        }
+        thread_local std::vector<std::uint32_t> row;
+        row.resize(static_cast<std::size_t>(w));
+        column.assign(std::size_t(w) * sizeof(std::uint32_t), 0xFF);
+        for (int y = y0; y < y1; ++y) {
+            decodeRow(image, y + 1, palette, 0, w, row.data());
+            bytewiseMin(column.data(), reinterpret_cast<const std::uint8_t*>(row.data()), column.size());
+        }
         for (int x = 0, rx = 0; x < w; rx++)
-            for (int end = std::min(w, x + level); x < end; ++x)
-                acc[rx] = darkest(acc[rx], row[std::size_t(x)]);
-    }
+            for (int end = std::min(w, x + level); x < end; ++x) {
+                std::uint32_t pixel;
+                std::memcpy(&pixel, column.data() + sizeof pixel * std::size_t(x), sizeof pixel);
+                acc[rx] = darkest(acc[rx], pixel);
+            }
+    });
     return reduced;
 }
 
