@@ -10,6 +10,8 @@
 #   6-clean.png       One-Touch again with clean lines (One-Touch option:
 #                     One line per stroke), end nodes on
 #   7-clean-zoomed.png the same zoomed in two steps at the centre
+#   8-zoomed-out.png  the processed scan and its lines zoomed out (Ctrl+A),
+#                     where each screen pixel shows the darkest of its block
 #   dialog-*.png      each dialog of the Image, Vector, View and Help menus,
 #                     the One-Touch option with clean lines chosen and the
 #                     line quality report of the clean trace
@@ -101,6 +103,9 @@ shot 6-clean
 keys ctrl+d
 shot 7-clean-zoomed
 keys alt+v l
+keys ctrl+r
+keys ctrl+a                       # Zoom Out (1/2)
+shot 8-zoomed-out
 keys ctrl+r
 name=line-quality-report dialog alt+v q
 name=vector-output dialog alt+t u
