@@ -1,6 +1,6 @@
 // Scores traced lines against where a drawing's strokes truly run.
 //
-//   fidelity_score TRUTH.json TRACED.arc [--json OUT.json] [--missed OUT.tsv]
+//   fidelity_score TRUTH.json TRACED.arc [--json OUT.json] [--missed OUT.tsv] [--pieces OUT.tsv]
 //
 // TRUTH.json is what make_drawing --truth writes: strokes as centre-line
 // polylines in continuous image coordinates (pixel column x, row y spans
@@ -487,7 +487,16 @@ struct Score {
     double undrawnStubShare() const { return share(stubs - drawnShort, lines); }
 };
 
-Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& lines)
+/// Where a stroke in more than one piece changes from one piece to the
+/// next, as --pieces writes them.
+struct Break {
+    int stroke;
+    int pieces;
+    Point at;
+};
+
+Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& lines,
+            std::vector<Break>* breaks = nullptr)
 {
     Score result;
     const SegmentGrid traced(lines), truth(strokes);
@@ -498,6 +507,7 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
     // Per traced line, the length of this stroke it comes near, and the
     // length credited to it.
     std::vector<std::pair<int, double>> nearBy, coverBy;
+    std::vector<std::pair<int, Point>> credited; ///< per sample: the line credited, and where
     auto add = [](std::vector<std::pair<int, double>>& list, int line, double weight) {
         auto it = std::find_if(list.begin(), list.end(), [&](const auto& c) { return c.first == line; });
         if (it == list.end())
@@ -514,6 +524,7 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
         one.strokes = 1;
         nearBy.clear();
         coverBy.clear();
+        credited.clear();
         forEachSample(stroke, [&](Point p, double weight) {
             traced.forEachNear(p, [&](int line, double) { add(nearBy, line, weight); });
         });
@@ -537,6 +548,8 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
                     nearest = d;
                 }
             });
+            if (breaks)
+                credited.emplace_back(line, p);
             if (line < 0)
                 return;
             one.covered += weight;
@@ -555,6 +568,21 @@ Score score(const std::vector<Polyline>& strokes, const std::vector<Polyline>& l
             one.pieces = std::max(one.pieces, 1.0);
         }
         one.uncovered = coverBy.empty();
+        if (breaks && one.pieces > 1) {
+            // A break: the credited line changes from one piece to another.
+            auto piece = [&](int line) {
+                return std::any_of(coverBy.begin(), coverBy.end(),
+                                   [&](const auto& c) { return c.first == line && c.second >= enough - 1e-9; });
+            };
+            int last = -1;
+            for (const auto& [line, p] : credited) {
+                if (!piece(line))
+                    continue;
+                if (last >= 0 && line != last)
+                    breaks->push_back({int(s), int(one.pieces), p});
+                last = line;
+            }
+        }
         for (Tally* tally : {&result.all, &result.byKind[stroke.kind]}) {
             tally->strokes += one.strokes;
             tally->uncovered += one.uncovered;
@@ -671,16 +699,19 @@ int main(int argc, char** argv)
     std::vector<const char*> files;
     const char* jsonPath = nullptr;
     const char* missedPath = nullptr;
+    const char* piecesPath = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc)
             jsonPath = argv[++i];
         else if (std::strcmp(argv[i], "--missed") == 0 && i + 1 < argc)
             missedPath = argv[++i];
+        else if (std::strcmp(argv[i], "--pieces") == 0 && i + 1 < argc)
+            piecesPath = argv[++i];
         else
             files.push_back(argv[i]);
     }
     if (files.size() != 2) {
-        std::fprintf(stderr, "usage: fidelity_score TRUTH.json TRACED.arc [--json OUT.json] [--missed OUT.tsv]\n");
+        std::fprintf(stderr, "usage: fidelity_score TRUTH.json TRACED.arc [--json OUT.json] [--missed OUT.tsv] [--pieces OUT.tsv]\n");
         return 2;
     }
     std::vector<Polyline> strokes, lines;
@@ -690,13 +721,30 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "fidelity_score: %s %s\n", files[i], error.c_str());
             return 1;
         }
-    const Score s = score(strokes, lines);
+    std::vector<Break> breaks;
+    const Score s = score(strokes, lines, piecesPath ? &breaks : nullptr);
     print(s);
     if (jsonPath) {
         std::ofstream out(jsonPath, std::ios::binary);
         out << json(s);
         if (!out.flush()) {
             std::fprintf(stderr, "fidelity_score: cannot write %s\n", jsonPath);
+            return 1;
+        }
+    }
+    if (piecesPath) {
+        std::string out = "stroke\tkind\twidth\tpieces\tx\ty\n";
+        char row[160];
+        for (const Break& b : breaks) {
+            const Polyline& stroke = strokes[std::size_t(b.stroke)];
+            std::snprintf(row, sizeof row, "%d\t%s\t%g\t%d\t%.1f\t%.1f\n", b.stroke, stroke.kind.c_str(), stroke.width,
+                          b.pieces, b.at.x, b.at.y);
+            out += row;
+        }
+        std::ofstream file(piecesPath, std::ios::binary);
+        file << out;
+        if (!file.flush()) {
+            std::fprintf(stderr, "fidelity_score: cannot write %s\n", piecesPath);
             return 1;
         }
     }

@@ -115,6 +115,22 @@ def test_stubs_are_lines_shorter_than_five_pixels(score):
     assert s["precision"] == pytest.approx(100 / (100 + 4 + 3 * math.sqrt(2) + 5.5), rel=1e-3)
 
 
+def test_pieces_lists_where_a_stroke_passes_from_one_piece_to_the_next(score, tmp_path, score_program):
+    # The first stroke in three pieces (cut at x = 50 and 80), the second
+    # whole, a short end line too short to be a piece of the first.
+    score([[(10, 50), (110, 50)], [(10, 150), (110, 150)]],
+          [[(10, 50), (50, 50)], [(50, 50), (80, 50)], [(80, 50), (107, 50)], [(107, 50), (110, 50)],
+           [(10, 150), (110, 150)]])
+    subprocess.run([score_program, tmp_path / "truth.json", tmp_path / "traced.arc", "--pieces",
+                    tmp_path / "pieces.tsv"], check=True, capture_output=True)
+    rows = [line.split("\t") for line in (tmp_path / "pieces.tsv").read_text().splitlines()]
+    assert rows[0] == ["stroke", "kind", "width", "pieces", "x", "y"]
+    assert [(r[0], r[3]) for r in rows[1:]] == [("0", "3"), ("0", "3")]
+    # Where the credit passes on: a sample within reach of both lines goes to
+    # the one near more of the stroke: the first sample out of its reach.
+    assert [float(r[4]) for r in rows[1:]] == [pytest.approx(51.5, abs=0.5), pytest.approx(81.5, abs=0.5)]
+
+
 def test_bad_input_is_refused(tmp_path, score_program):
     (tmp_path / "truth.json").write_text('{"strokes": [{"points": [[1, 2], [3]]}]}')
     (tmp_path / "traced.arc").write_text("END")
