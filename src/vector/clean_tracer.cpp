@@ -46,6 +46,65 @@ Point branchDirection(Point from, const SkeletonGraph::Edge& ed, int side, doubl
 /// of its turn, 1 straight on.
 double straightness(Point a, Point b) { return -(a.x * b.x + a.y * b.y); }
 
+Point unit(Point a, Point b)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y, length = norm(dx, dy);
+    return length > 0 ? Point{dx / length, dy / length} : Point{0, 0};
+}
+
+/// The point `reach` away from junction n along the line that leaves it
+/// by edge e (its `side` end), or the farthest point short of that. An edge that ends sooner
+/// at another junction is followed on through it by the branch that
+/// goes most nearly straight on (a few junctions at most), so that a
+/// short piece between two junctions does not decide the direction
+/// from its few pixels alone.
+Point farPointOf(const SkeletonGraph& graph, int n, int e, int side, double reach)
+{
+    const Point from{graph.nodes[std::size_t(n)].x, graph.nodes[std::size_t(n)].y};
+    Point towards = from;
+    int node = n;
+    for (int hop = 0; hop < 4; ++hop) {
+        const SkeletonGraph::Edge& ed = graph.edges[std::size_t(e)];
+        const std::size_t count = ed.pixels.size();
+        for (std::size_t k = 0; k < count; ++k) {
+            const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
+            towards = {double(p.x), double(p.y)};
+            if (norm(towards.x - from.x, towards.y - from.y) >= reach)
+                return towards;
+        }
+        const int next = side == 0 ? ed.to : ed.from;
+        const SkeletonGraph::Node& there = graph.nodes[std::size_t(next)];
+        if (next == node || there.kind != Kind::Junction)
+            break;
+        towards = {there.x, there.y};
+        if (norm(towards.x - from.x, towards.y - from.y) >= reach)
+            break;
+        // On through the junction by its straightest branch.
+        const Point heading = unit(from, towards);
+        double best = -2;
+        int bestEdge = -1, bestSide = 0;
+        for (int other : there.edges) {
+            if (other == e)
+                continue;
+            const SkeletonGraph::Edge& o = graph.edges[std::size_t(other)];
+            const int s = o.from == next ? 0 : 1;
+            const Point d = branchDirection(towards, o, s, 3.0);
+            const double ahead = d.x * heading.x + d.y * heading.y;
+            if (ahead > best) {
+                best = ahead;
+                bestEdge = other;
+                bestSide = s;
+            }
+        }
+        if (bestEdge < 0 || best < 0.5)
+            break;
+        node = next;
+        e = bestEdge;
+        side = bestSide;
+    }
+    return towards;
+}
+
 class GraphCleaner {
 public:
     GraphCleaner(SkeletonGraph& graph, const CleanTraceOptions& options) : m_g(graph), m_options(options) {}
@@ -60,7 +119,16 @@ public:
             if (!changed)
                 break;
         }
+        shareCrossings();
     }
+
+    /// Pairs of ports (2 * edge + side) that continue each other whatever
+    /// their directions: the lines of a shallow crossing along the edge
+    /// the two strokes share.
+    const std::vector<std::pair<int, int>>& throughPairs() const { return m_through; }
+    /// The forks of those crossings: both lines run through each, neither
+    /// ends there, and neither keeps its point (it lies between them).
+    const std::vector<int>& crossedForks() const { return m_crossed; }
 
     /// The stroke width about a point: twice the depth of the ink there, at
     /// least one pixel; 2 when the ink is not known.
@@ -470,9 +538,169 @@ private:
         return changed;
     }
 
+    /// Two strokes crossing at a shallow angle run together over tens of
+    /// pixels, and thinning leaves one path for both: two forks joined by
+    /// an edge longer than one place, each with two other branches. Where
+    /// the four branches make two straight lines that cross along that
+    /// edge, each line goes through it: the edge is doubled, one copy for
+    /// each line, and its branches are paired across it.
+    void shareCrossings()
+    {
+        const std::size_t edgeCount = m_g.edges.size();
+        for (std::size_t e = 0; e < edgeCount; ++e) {
+            int a, b, c, d;
+            Point lines[2][2]; // a point and the direction of each line
+            if (!crossingAlong(int(e), a, b, c, d, lines))
+                continue;
+            const int j1 = edge(int(e)).from, j2 = edge(int(e)).to;
+            SkeletonGraph::Edge twin(edge(int(e)).pixels.get_allocator().resource());
+            twin.pixels = edge(int(e)).pixels;
+            twin.from = j1;
+            twin.to = j2;
+            // The shared pixels lie between the two strokes' centres: each
+            // copy goes onto its own line.
+            ontoLine(edge(int(e)).pixels, lines[0][0], lines[0][1], m_g.width, m_g.height);
+            ontoLine(twin.pixels, lines[1][0], lines[1][1], m_g.width, m_g.height);
+            m_crossed.push_back(j1);
+            m_crossed.push_back(j2);
+            const int t = int(m_g.edges.size());
+            m_g.edges.push_back(std::move(twin));
+            node(j1).edges.push_back(t);
+            node(j2).edges.push_back(t);
+            const auto port = [&](int branch, int at) { return 2 * branch + (edge(branch).from == at ? 0 : 1); };
+            m_through.push_back({port(a, j1), 2 * int(e)});
+            m_through.push_back({2 * int(e) + 1, port(c, j2)});
+            m_through.push_back({port(b, j1), 2 * t});
+            m_through.push_back({2 * t + 1, port(d, j2)});
+        }
+    }
+
+    /// Whether edge e joins two forks of a shallow crossing: its junctions
+    /// J1 (from) and J2 (to) each have two other branches, a and b at J1,
+    /// c and d at J2, all four distinct and none a ring; the line through
+    /// the points a stroke width or two out along a and c and the line
+    /// through those of b and d cross, at no more than the joining angle;
+    /// both run along the edge within half a stroke and a pixel of every
+    /// pixel of it (two strokes' ink runs together only so far: a T, a Y
+    /// or a V fails this); and each line's nearer and farther points lie
+    /// on it too (straight strokes, not a turn into the edge, nor forks at
+    /// both ends of a bar). The joining angle bounds the crossing's angle
+    /// only loosely: an edge longer than one place along both lines within
+    /// half a stroke is itself the tighter bound, about the stroke's width
+    /// over the edge's length.
+    bool crossingAlong(int e, int& a, int& b, int& c, int& d, Point (&lines)[2][2])
+    {
+        const SkeletonGraph::Edge& ed = edge(e);
+        if (!ed.alive || ed.ring() || ed.from == ed.to)
+            return false;
+        const int j1 = ed.from, j2 = ed.to;
+        if (node(j1).kind != Kind::Junction || node(j2).kind != Kind::Junction || degree(j1) != 3 || degree(j2) != 3)
+            return false;
+        int at1[2], at2[2], found1 = 0, found2 = 0;
+        for (int other : node(j1).edges)
+            if (other != e && found1 < 2)
+                at1[found1++] = other;
+        for (int other : node(j2).edges)
+            if (other != e && found2 < 2)
+                at2[found2++] = other;
+        if (found1 != 2 || found2 != 2)
+            return false;
+        for (int branch : {at1[0], at1[1], at2[0], at2[1]}) {
+            const SkeletonGraph::Edge& o = edge(branch);
+            // A ring, or a second edge between the two forks.
+            if (o.from == o.to || ((o.from == j1 || o.to == j1) && (o.from == j2 || o.to == j2)))
+                return false;
+        }
+        if (at1[0] == at1[1] || at2[0] == at2[1])
+            return false;
+        const double width = std::max(widthAt(j1), widthAt(j2));
+        // Shorter edges are one place with their junctions, or kept apart
+        // for a reason of their own (a stroke beside the line).
+        if (double(ed.pixels.size()) < std::max(4.0, std::min(widthAt(j1), widthAt(j2))))
+            return false;
+        const double nearReach = std::max(3.0, 1.5 * width), farReach = std::max(8.0, 2.0 * width);
+        const double tolerance = 0.5 * width + 1.0;
+        const auto side = [&](int branch, int at) { return edge(branch).from == at ? 0 : 1; };
+        Point nearP[2][2], farP[2][2];
+        for (int k = 0; k < 2; ++k) {
+            nearP[0][k] = farPointOf(m_g, j1, at1[k], side(at1[k], j1), nearReach);
+            farP[0][k] = farPointOf(m_g, j1, at1[k], side(at1[k], j1), farReach);
+            nearP[1][k] = farPointOf(m_g, j2, at2[k], side(at2[k], j2), nearReach);
+            farP[1][k] = farPointOf(m_g, j2, at2[k], side(at2[k], j2), farReach);
+        }
+        // Which branch at J2 continues a: the pairing whose lines cross.
+        for (int k = 0; k < 2; ++k) {
+            const Point pa = farP[0][0], pc = farP[1][k], pb = farP[0][1], pd = farP[1][1 - k];
+            if (!segmentsCross(pa, pc, pb, pd))
+                continue;
+            const Point u = unit(pa, pc), v = unit(pb, pd);
+            if (std::abs(u.x * v.x + u.y * v.y) < std::cos(m_options.joinAngle * kPi / 180.0))
+                return false;
+            const auto off = [](Point p, Point from, Point dir) { return std::abs((p.x - from.x) * dir.y - (p.y - from.y) * dir.x); };
+            if (off(nearP[0][0], pa, u) > tolerance || off(nearP[1][k], pa, u) > tolerance ||
+                off(nearP[0][1], pb, v) > tolerance || off(nearP[1][1 - k], pb, v) > tolerance)
+                return false;
+            for (SkeletonPixel p : ed.pixels) {
+                const Point q{double(p.x), double(p.y)};
+                if (off(q, pa, u) > tolerance || off(q, pb, v) > tolerance)
+                    return false;
+            }
+            // Two strokes share ink only while their centre lines are no
+            // farther apart than their half widths together: over the edge,
+            // at the angle their lines cross at farther out (half the
+            // edge's length on), they part by no more than two strokes as
+            // wide as the forks' ink (and a pixel each). Forks that spread
+            // from both ends of a long bar part by far more, though near
+            // the bar they look the same.
+            const double fartherReach = std::max(farReach, 0.5 * double(ed.pixels.size()));
+            const auto farther = [&](int branch, int at) { return farPointOf(m_g, at, branch, side(branch, at), fartherReach); };
+            const Point u2 = unit(farther(at1[0], j1), farther(at2[k], j2));
+            const Point v2 = unit(farther(at1[1], j1), farther(at2[1 - k], j2));
+            if (double(ed.pixels.size()) * std::abs(u2.x * v2.y - u2.y * v2.x) > 2.0 * width + 2.0)
+                return false;
+            lines[0][0] = pa;
+            lines[0][1] = u;
+            lines[1][0] = pb;
+            lines[1][1] = v;
+            a = at1[0];
+            b = at1[1];
+            c = at2[k];
+            d = at2[1 - k];
+            return true;
+        }
+        return false;
+    }
+
+    /// Moves each pixel to the nearest pixel on the line through `at` in
+    /// the unit direction `dir`, never off the image; a pixel that lands
+    /// where the one before it did goes.
+    static void ontoLine(std::pmr::vector<SkeletonPixel>& pixels, Point at, Point dir, int width, int height)
+    {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const double along = (pixels[i].x - at.x) * dir.x + (pixels[i].y - at.y) * dir.y;
+            const SkeletonPixel p{std::clamp(std::int32_t(std::lround(at.x + along * dir.x)), 0, std::max(0, width - 1)),
+                                  std::clamp(std::int32_t(std::lround(at.y + along * dir.y)), 0, std::max(0, height - 1))};
+            if (kept > 0 && pixels[kept - 1].x == p.x && pixels[kept - 1].y == p.y)
+                continue;
+            pixels[kept++] = p;
+        }
+        pixels.resize(kept);
+    }
+
+    /// Whether the segments p1-p2 and q1-q2 cross each other.
+    static bool segmentsCross(Point p1, Point p2, Point q1, Point q2)
+    {
+        const auto turn = [](Point o, Point a, Point b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); };
+        const double d1 = turn(p1, p2, q1), d2 = turn(p1, p2, q2), d3 = turn(q1, q2, p1), d4 = turn(q1, q2, p2);
+        return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
+    }
+
     SkeletonGraph& m_g;
     const CleanTraceOptions& m_options;
     std::vector<double> m_width; ///< by node: its stroke width, or -1 until asked
+    std::vector<std::pair<int, int>> m_through;
+    std::vector<int> m_crossed;
 };
 
 /// Room simplification keeps from line to line.
@@ -529,6 +757,9 @@ public:
         : m_g(graph), m_options(options), m_cleaner(cleaner), m_partner(2 * graph.edges.size(), -1),
           m_used(graph.edges.size(), false)
     {
+        m_crossedFork.assign(graph.nodes.size(), false);
+        for (int fork : cleaner.crossedForks())
+            m_crossedFork[std::size_t(fork)] = true;
         m_point.reserve(graph.nodes.size());
         for (const SkeletonGraph::Node& n : graph.nodes)
             m_point.push_back({n.x, n.y});
@@ -542,6 +773,10 @@ public:
             double straightness; // cosine of the turn: 1 goes straight on
             int a, b;
         };
+        for (const auto& [p, q] : m_cleaner.throughPairs()) {
+            m_partner[std::size_t(p)] = q;
+            m_partner[std::size_t(q)] = p;
+        }
         std::vector<Pair> pairs;
         std::vector<int> ports;
         std::vector<Point> directions, far;
@@ -672,64 +907,7 @@ public:
     }
 
 private:
-    /// The point `reach` away from junction n along the line that leaves it
-    /// by edge e (its `side` end), or the farthest point short of that. An edge that ends sooner
-    /// at another junction is followed on through it by the branch that
-    /// goes most nearly straight on (a few junctions at most), so that a
-    /// short piece between two junctions does not decide the direction
-    /// from its few pixels alone.
-    Point farPoint(int n, int e, int side, double reach) const
-    {
-        const Point from{m_g.nodes[std::size_t(n)].x, m_g.nodes[std::size_t(n)].y};
-        Point towards = from;
-        int node = n;
-        for (int hop = 0; hop < 4; ++hop) {
-            const SkeletonGraph::Edge& ed = m_g.edges[std::size_t(e)];
-            const std::size_t count = ed.pixels.size();
-            for (std::size_t k = 0; k < count; ++k) {
-                const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
-                towards = {double(p.x), double(p.y)};
-                if (norm(towards.x - from.x, towards.y - from.y) >= reach)
-                    return towards;
-            }
-            const int next = side == 0 ? ed.to : ed.from;
-            const SkeletonGraph::Node& there = m_g.nodes[std::size_t(next)];
-            if (next == node || there.kind != Kind::Junction)
-                break;
-            towards = {there.x, there.y};
-            if (norm(towards.x - from.x, towards.y - from.y) >= reach)
-                break;
-            // On through the junction by its straightest branch.
-            const Point heading = unit(from, towards);
-            double best = -2;
-            int bestEdge = -1, bestSide = 0;
-            for (int other : there.edges) {
-                if (other == e)
-                    continue;
-                const SkeletonGraph::Edge& o = m_g.edges[std::size_t(other)];
-                const int s = o.from == next ? 0 : 1;
-                const Point d = branchDirection(towards, o, s, 3.0);
-                const double ahead = d.x * heading.x + d.y * heading.y;
-                if (ahead > best) {
-                    best = ahead;
-                    bestEdge = other;
-                    bestSide = s;
-                }
-            }
-            if (bestEdge < 0 || best < 0.5)
-                break;
-            node = next;
-            e = bestEdge;
-            side = bestSide;
-        }
-        return towards;
-    }
-
-    static Point unit(Point a, Point b)
-    {
-        const double dx = b.x - a.x, dy = b.y - a.y, length = norm(dx, dy);
-        return length > 0 ? Point{dx / length, dy / length} : Point{0, 0};
-    }
+    Point farPoint(int n, int e, int side, double reach) const { return farPointOf(m_g, n, e, side, reach); }
 
     int nodeAt(const SkeletonGraph::Edge& ed, int side) const { return side == 0 ? ed.from : ed.to; }
 
@@ -774,7 +952,7 @@ private:
                 addPoint(line, keep, p.x, p.y, false);
             }
             const SkeletonGraph::Node& there = m_g.nodes[std::size_t(exitNode)];
-            if (there.kind == Kind::Junction)
+            if (there.kind == Kind::Junction && !m_crossedFork[std::size_t(exitNode)])
                 addPoint(line, keep, m_point[std::size_t(exitNode)].x, m_point[std::size_t(exitNode)].y, true);
             const int next = m_partner[2 * std::size_t(e) + std::size_t(exitSide)];
             if (next < 0) {
@@ -937,6 +1115,7 @@ private:
     std::vector<int> m_partner; ///< by port (2 * edge + side): the port it continues into
     std::vector<Point> m_point; ///< by node: where its lines meet
     std::vector<bool> m_used;
+    std::vector<bool> m_crossedFork; ///< by node: a fork of a shallow crossing
     // Room kept from line to line: the vertices being gathered, which
     // are fixed, an end's points and depths while it is moved, and
     // simplification's own.

@@ -266,6 +266,93 @@ TEST_P(CleanTopology, RoughCrossingsAndTouchingStrokesKeepLinesWhole)
     }
 }
 
+/// How many of the lines run from near one end of a stroke to near its
+/// other end.
+int spanning(const Traced& t, std::pair<double, double> a, std::pair<double, double> b, double slack)
+{
+    int count = 0;
+    for (const Points& line : t.lines)
+        count += spans(line, a, b, slack);
+    return count;
+}
+
+/// How many of the lines pass within `reach` of a point.
+int passingNear(const Traced& t, std::pair<double, double> p, double reach)
+{
+    int count = 0;
+    for (const Points& line : t.lines) {
+        bool near = false;
+        for (std::size_t i = 0; i + 1 < line.size() && !near; ++i) {
+            const double dx = line[i + 1].first - line[i].first, dy = line[i + 1].second - line[i].second;
+            const double lengthSq = dx * dx + dy * dy;
+            const double along = lengthSq > 0 ? std::clamp(((p.first - line[i].first) * dx + (p.second - line[i].second) * dy) / lengthSq, 0.0, 1.0) : 0.0;
+            near = distance(p, {line[i].first + along * dx, line[i].second + along * dy}) <= reach;
+        }
+        count += near;
+    }
+    return count;
+}
+
+// Two strokes crossing at a few degrees run together for tens of pixels, and
+// thinning leaves one path for both, longer than one place: each stroke
+// still comes out as one line, both running along that path.
+TEST_P(CleanTopology, ShallowCrossingsGiveTwoWholeLines)
+{
+    for (const auto& [angle, width] : {std::pair{4.0, 3.0}, {5.0, 3.0}, {4.0, 2.0}, {6.0, 2.0}}) {
+        SCOPED_TRACE(std::to_string(angle) + " degrees, width " + std::to_string(width));
+        CBitmapImage image = blank(300, 60);
+        const double r = 140, a = angle * kPi / 180;
+        test::DrawStroke(image, 150 - r, 30, 150 + r, 30, width);
+        test::DrawStroke(image, 150 - r * std::cos(a), 30 - r * std::sin(a), 150 + r * std::cos(a),
+                         30 + r * std::sin(a), width);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_TRUE(t.succeeded);
+        EXPECT_EQ(t.lines.size(), 2u);
+        EXPECT_EQ(spanning(t, at(150 - r, 30), at(150 + r, 30), 2.5), 1);
+        EXPECT_EQ(spanning(t, at(150 - r * std::cos(a), 30 - r * std::sin(a)),
+                           at(150 + r * std::cos(a), 30 + r * std::sin(a)), 2.5),
+                  1);
+        EXPECT_EQ(passingNear(t, at(150, 30), 1.5), 2); // both along the path they share
+        expectWithinTolerance(t);
+    }
+}
+
+// What looks like a shallow crossing near its junctions but is none: the
+// branches must not be joined across the edge between them.
+TEST_P(CleanTopology, ForksAndJunctionsAlongABarAreNoCrossing)
+{
+    {
+        // A long bar with forks spreading from both ends (> - <): the bar is
+        // one stroke, traced once, not two strokes crossing along it.
+        SCOPED_TRACE("forks at both ends of a bar");
+        CBitmapImage image = blank(300, 60);
+        const double spread = 8 * kPi / 180, arm = 60;
+        test::DrawStroke(image, 100, 30, 200, 30, 3);
+        for (int up : {-1, 1}) {
+            test::DrawStroke(image, 100, 30, 100 - arm * std::cos(spread), 30 + up * arm * std::sin(spread), 3);
+            test::DrawStroke(image, 200, 30, 200 + arm * std::cos(spread), 30 + up * arm * std::sin(spread), 3);
+        }
+        const Traced t = clean(image.Clone(), GetParam());
+        EXPECT_EQ(passingNear(t, at(150, 30), 1.5), 1);
+        EXPECT_EQ(t.lines.size(), 3u);
+    }
+    {
+        // A narrow V standing on a line, and a T beside it on the same
+        // line: the line stays whole, the V's arms and the T's stem end on it.
+        SCOPED_TRACE("narrow V and T on a line");
+        CBitmapImage image = blank(200, 90);
+        test::DrawStroke(image, 10, 70, 190, 70, 3);
+        const double tilt = 5 * kPi / 180;
+        test::DrawStroke(image, 60, 70, 60 - 60 * std::sin(tilt), 70 - 60 * std::cos(tilt), 3);
+        test::DrawStroke(image, 60, 70, 60 + 60 * std::sin(tilt), 70 - 60 * std::cos(tilt), 3);
+        test::DrawStroke(image, 130, 70, 130, 15, 3);
+        const Traced t = clean(image.Clone(), GetParam());
+        EXPECT_EQ(spanning(t, at(10, 70), at(190, 70), 2.5), 1);
+        EXPECT_EQ(spanning(t, at(130, 70), at(130, 15), 2.5), 1);
+        expectWithinTolerance(t);
+    }
+}
+
 TEST_P(CleanTopology, CornersStayOneLineAndClosedShapesClose)
 {
     {
