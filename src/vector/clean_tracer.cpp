@@ -777,6 +777,7 @@ public:
             m_partner[std::size_t(p)] = q;
             m_partner[std::size_t(q)] = p;
         }
+        pairAcrossRings(limit);
         std::vector<Pair> pairs;
         std::vector<int> ports;
         std::vector<Point> directions, far;
@@ -832,6 +833,174 @@ public:
             }
             placeOnThroughLines(n, chords, std::max(1.5, 0.5 * width));
         }
+    }
+
+    /// Two junctions joined by exactly two short edges (a thin ring of ink
+    /// round a small hole, as thinning leaves where a thin line crosses a
+    /// thick one) are one place where lines cross: their other branches
+    /// are paired with each other as if they met at one junction, and a
+    /// line from one junction to the other goes through the edge nearer
+    /// its own course (two such lines take one edge each); an edge no line
+    /// takes stays a line of its own. Taken only where the hole is no wider
+    /// than the wider stroke there and every branch that goes on for a
+    /// stroke's width or two pairs as a straight line through the place
+    /// (a branch that ends close by may end there): a letter's bowl is
+    /// wider than its strokes, and its branches bend away.
+    void pairAcrossRings(double limit)
+    {
+        for (std::size_t e = 0; e < m_g.edges.size(); ++e) {
+            const SkeletonGraph::Edge& ed = m_g.edges[e];
+            if (!ed.alive || ed.ring() || ed.from == ed.to)
+                continue;
+            const int j1 = ed.from, j2 = ed.to;
+            if (m_g.nodes[std::size_t(j1)].kind != Kind::Junction || m_g.nodes[std::size_t(j2)].kind != Kind::Junction ||
+                m_crossedFork[std::size_t(j1)] || m_crossedFork[std::size_t(j2)])
+                continue;
+            int ring[2] = {int(e), -1}, between = 0;
+            bool loop = false;
+            for (int other : m_g.nodes[std::size_t(j1)].edges) {
+                const SkeletonGraph::Edge& o = m_g.edges[std::size_t(other)];
+                loop = loop || o.from == o.to;
+                if ((o.from == j1 && o.to == j2) || (o.from == j2 && o.to == j1)) {
+                    ++between;
+                    if (other != int(e))
+                        ring[1] = other;
+                }
+            }
+            // Each ring once, from its lower edge.
+            if (loop || between != 2 || ring[1] < int(e))
+                continue;
+            const Point p1 = m_point[std::size_t(j1)], p2 = m_point[std::size_t(j2)];
+            const double width = std::max(m_cleaner.widthAt(m_g.nodes[std::size_t(j1)]), m_cleaner.widthAt(m_g.nodes[std::size_t(j2)]));
+            const SkeletonGraph::Edge& r0 = m_g.edges[std::size_t(ring[0])];
+            const SkeletonGraph::Edge& r1 = m_g.edges[std::size_t(ring[1])];
+            if (!holeNarrowerThan(r0, r1, width))
+                continue;
+            const Point middle{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
+            const double apart = norm(p2.x - p1.x, p2.y - p1.y);
+            const double heading = std::max(8.0, 2.0 * width) + 0.5 * apart;
+            struct Branch {
+                int port, node;
+                Point far, direction;
+                bool stub; // ends close by
+            };
+            constexpr int kMost = 6;
+            Branch branches[kMost];
+            int count = 0, at1 = 0;
+            bool usable = true;
+            for (int j : {j1, j2})
+                for (int other : m_g.nodes[std::size_t(j)].edges) {
+                    if (other == ring[0] || other == ring[1])
+                        continue;
+                    const SkeletonGraph::Edge& o = m_g.edges[std::size_t(other)];
+                    const int side = o.from == j ? 0 : 1;
+                    if (count == kMost || m_partner[std::size_t(2 * other + side)] >= 0) {
+                        usable = false;
+                        continue;
+                    }
+                    const Point from = m_point[std::size_t(j)];
+                    const Point ahead = farPoint(j, other, side, heading);
+                    const bool stub = norm(ahead.x - from.x, ahead.y - from.y) < heading - 1.0;
+                    branches[count++] = {2 * other + side, j, ahead, unit(middle, ahead), stub};
+                    at1 += j == j1;
+                }
+            if (!usable || count < 2 || at1 == 0 || at1 == count)
+                continue;
+            // Branches that go on pair with the straightest one left; a
+            // branch that ends close by pairs after them, at its own
+            // junction only, or ends there.
+            int partner[kMost];
+            std::fill(partner, partner + kMost, -1);
+            for (int stubs = 0; stubs < 2; ++stubs)
+                for (;;) {
+                    double best = limit;
+                    int bi = -1, bj = -1;
+                    for (int i = 0; i < count; ++i)
+                        for (int j = i + 1; j < count; ++j) {
+                            if (partner[i] >= 0 || partner[j] >= 0 || (branches[i].stub || branches[j].stub) != bool(stubs))
+                                continue;
+                            if (stubs && branches[i].node != branches[j].node)
+                                continue;
+                            const double straight = straightness(branches[i].direction, branches[j].direction);
+                            if (straight >= best) {
+                                best = straight;
+                                bi = i;
+                                bj = j;
+                            }
+                        }
+                    if (bi < 0)
+                        break;
+                    partner[bi] = bj;
+                    partner[bj] = bi;
+                }
+            bool whole = true;
+            for (int i = 0; i < count; ++i)
+                whole = whole && (partner[i] >= 0 || branches[i].stub);
+            if (!whole)
+                continue;
+            // Lines from one junction to the other, and how far each edge
+            // lies from each line's course.
+            int across[2][2], lines = 0;
+            for (int i = 0; i < count; ++i)
+                if (partner[i] > i && branches[i].node != branches[partner[i]].node && lines < 2) {
+                    across[lines][0] = branches[i].node == j1 ? i : partner[i];
+                    across[lines][1] = branches[i].node == j1 ? partner[i] : i;
+                    ++lines;
+                }
+            const auto offCourse = [&](int line, int edgeIndex) {
+                const Point a = branches[across[line][0]].far, b = branches[across[line][1]].far;
+                const Point u = unit(a, b);
+                double sum = 0;
+                const SkeletonGraph::Edge& r = m_g.edges[std::size_t(ring[edgeIndex])];
+                for (SkeletonPixel p : r.pixels)
+                    sum += std::abs((p.x - a.x) * u.y - (p.y - a.y) * u.x);
+                return r.pixels.empty() ? 0.0 : sum / double(r.pixels.size());
+            };
+            int edgeOf[2] = {0, 1};
+            if (lines == 1) {
+                edgeOf[0] = offCourse(0, 0) <= offCourse(0, 1) ? 0 : 1;
+            } else if (lines == 2 && offCourse(0, 1) + offCourse(1, 0) < offCourse(0, 0) + offCourse(1, 1)) {
+                edgeOf[0] = 1;
+                edgeOf[1] = 0;
+            }
+            const auto join = [&](int p, int q) {
+                m_partner[std::size_t(p)] = q;
+                m_partner[std::size_t(q)] = p;
+            };
+            for (int i = 0; i < count; ++i)
+                if (partner[i] > i && branches[i].node == branches[partner[i]].node)
+                    join(branches[i].port, branches[partner[i]].port);
+            for (int line = 0; line < lines; ++line) {
+                const int r = ring[edgeOf[line]];
+                const SkeletonGraph::Edge& re = m_g.edges[std::size_t(r)];
+                const int side1 = re.from == j1 ? 0 : 1;
+                join(branches[across[line][0]].port, 2 * r + side1);
+                join(2 * r + (1 - side1), branches[across[line][1]].port);
+            }
+        }
+    }
+
+    /// Whether the ring of two edges runs round a hole narrower than
+    /// `width` and a pixel: no pixel of either edge lies farther than that
+    /// from the other edge; and is short, each edge no longer than a few
+    /// widths.
+    static bool holeNarrowerThan(const SkeletonGraph::Edge& first, const SkeletonGraph::Edge& second, double width)
+    {
+        const double most = width + 1.0, longest = 4.0 * width + 4.0;
+        if (first.pixels.empty() || second.pixels.empty() || double(first.pixels.size()) > longest ||
+            double(second.pixels.size()) > longest)
+            return false;
+        const auto within = [most](const SkeletonGraph::Edge& from, const SkeletonGraph::Edge& to) {
+            for (SkeletonPixel p : from.pixels) {
+                double nearest = most + 1.0;
+                for (SkeletonPixel q : to.pixels)
+                    nearest = std::min(nearest, norm(p.x - q.x, p.y - q.y));
+                if (nearest > most)
+                    return false;
+            }
+            return true;
+        };
+        return within(first, second) && within(second, first);
     }
 
     /// Where the lines through a junction cross, the junction lies: on the

@@ -276,6 +276,27 @@ int spanning(const Traced& t, std::pair<double, double> a, std::pair<double, dou
     return count;
 }
 
+// A thin line crossing a thick one leaves, after thinning, two junctions
+// joined by two short edges round a little hole: both lines go on through
+// that place whole, each by one of the two edges.
+TEST_P(CleanTopology, ThinLinesThroughARingAtAThickLineStayWhole)
+{
+    for (int hole = 0; hole < 3; ++hole) {
+        CBitmapImage image = blank(90, 50);
+        test::DrawStroke(image, 5, 25, 85, 25, 6);
+        test::DrawStroke(image, 20, 5, 70, 45, 1 + hole % 2);
+        // A speck of paper in the crossing, as scanning leaves.
+        for (int y = 24; y <= 25 + hole / 2; ++y)
+            for (int x = 44; x <= 45 + hole; ++x)
+                image.SetPixelColor(x, y, 255, 255, 255);
+        const Traced t = clean(image, GetParam());
+        ASSERT_TRUE(t.succeeded);
+        EXPECT_EQ(spanning(t, at(5, 25), at(85, 25), 4.0), 1) << "thick line, hole " << hole;
+        EXPECT_EQ(spanning(t, at(20, 5), at(70, 45), 4.0), 1) << "thin line, hole " << hole;
+        expectWithinTolerance(t);
+    }
+}
+
 /// How many of the lines pass within `reach` of a point.
 int passingNear(const Traced& t, std::pair<double, double> p, double reach)
 {
