@@ -31,10 +31,13 @@ public:
 
     /// Activates the blocks holding cells within `radius` rows and columns
     /// of (r, c), as far as they lie in the grid.
-    void activateAround(int r, int c, int radius)
+    void activateAround(int r, int c, int radius) { activateAround(r, c, c, radius); }
+
+    /// The same for every cell of row r from column `first` to `last`.
+    void activateAround(int r, int first, int last, int radius)
     {
-        const int firstBlock = std::max(c - radius, 0) >> kShift;
-        const int lastBlock = std::min((c + radius) >> kShift, m_blocksPerRow - 1);
+        const int firstBlock = std::max(first - radius, 0) >> kShift;
+        const int lastBlock = std::min((last + radius) >> kShift, m_blocksPerRow - 1);
         for (int row = std::max(r - radius, 0); row <= std::min(r + radius, m_rows - 1); ++row) {
             std::uint8_t* flags = &m_flags[std::size_t(row) * std::size_t(m_blocksPerRow)];
             for (int b = firstBlock; b <= lastBlock; ++b)

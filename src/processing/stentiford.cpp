@@ -376,10 +376,9 @@ private:
                     continue;
                 marks[w] = 0;
                 changed = true;
-                while (bits) {
-                    m_nextActive.activateAround(r, (w << 6) + std::countr_zero(bits), reach);
-                    bits &= bits - 1;
-                }
+                // Around every mark of the word at once.
+                m_nextActive.activateAround(r, (w << 6) + std::countr_zero(bits), (w << 6) + 63 - std::countl_zero(bits),
+                                            reach);
             }
         }
         m_active.swap(m_nextActive);

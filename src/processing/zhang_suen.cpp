@@ -262,7 +262,8 @@ private:
         for (int r = 1; r <= m_rows - 2; ++r) {
             std::uint64_t* marks = m_grid.row(r, kMarkPlane);
             std::uint64_t* ink = m_grid.row(r);
-            for (int w = 0; w <= (m_cols - 2) >> 6; ++w)
+            for (int w = 0; w <= (m_cols - 2) >> 6; ++w) {
+                int first = -1, last = -1; // the word's first and last removal
                 for (std::uint64_t bits = marks[w]; bits; bits &= bits - 1) {
                     const int c = (w << 6) + std::countr_zero(bits);
                     const std::uint64_t one = bits & -bits;
@@ -275,9 +276,12 @@ private:
                     ink[w] &= ~one;
                     marks[w] &= ~one;
                     removed = true;
-                    if (trackChanges)
-                        m_nextActive.activateAround(r, c, 2);
+                    first = first < 0 ? c : first;
+                    last = c;
                 }
+                if (trackChanges && first >= 0)
+                    m_nextActive.activateAround(r, first, last, 2);
+            }
         }
         return removed;
     }
