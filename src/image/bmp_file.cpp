@@ -9,24 +9,30 @@
 
 namespace orvane {
 
-int ReadBmpFile(CBitmapImage& image, const std::filesystem::path& path)
+namespace {
+
+/// Opens the file and reads it with `read` (a reading member of the image);
+/// a file that cannot be opened leaves the image empty.
+int readFile(CBitmapImage& image, const std::filesystem::path& path, int (CBitmapImage::*read)(std::istream&))
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         image = CBitmapImage();
         return 0;
     }
-    return image.Read(in);
+    return (image.*read)(in);
+}
+
+} // namespace
+
+int ReadBmpFile(CBitmapImage& image, const std::filesystem::path& path)
+{
+    return readFile(image, path, &CBitmapImage::Read);
 }
 
 int ReadBmpFileAsInk(CBitmapImage& image, const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        image = CBitmapImage();
-        return 0;
-    }
-    return image.ReadInk(in);
+    return readFile(image, path, &CBitmapImage::ReadInk);
 }
 
 bool ReadBmpSize(const std::filesystem::path& path, int& width, int& height, int& bitsPerPixel)

@@ -1,6 +1,7 @@
 // The ink mask.
 #include "image/ink_mask.h"
 
+#include "image/bit_rows.h"
 #include "image/bitmap_image.h"
 #include "image/black_ink.h"
 #include "image/ink_rule.h"
@@ -26,25 +27,8 @@ namespace {
 /// highest bit, as mask words (leftmost pixel in the lowest bit).
 void packOneBitRow(const std::uint8_t* bytes, int width, bool zeroIsInk, bool oneIsInk, std::uint64_t* row, int words)
 {
-    static const auto reversed = [] {
-        std::array<std::uint8_t, 256> table{};
-        for (int b = 0; b < 256; ++b)
-            for (int i = 0; i < 8; ++i)
-                table[std::size_t(b)] = std::uint8_t(table[std::size_t(b)] | (((b >> i) & 1) << (7 - i)));
-        return table;
-    }();
-    const int count = (width + 7) / 8;
-    for (int w = 0; w < words; ++w) {
-        std::uint64_t word = 0;
-        for (int k = 0; k < 8 && w * 8 + k < count; ++k)
-            word |= std::uint64_t(reversed[bytes[w * 8 + k]]) << (8 * k);
-        // Index 1 where the bit is set, index 0 where it is not.
-        word = (oneIsInk ? word : 0) | (zeroIsInk ? ~word : 0);
-        const int last = std::min(64, width - w * 64); // pixels of this word in the image
-        if (last < 64)
-            word &= (std::uint64_t(1) << last) - 1;
-        row[w] = word;
-    }
+    for (int w = 0; w < words; ++w)
+        row[w] = OneBitInk(bytes, w, width, zeroIsInk, oneIsInk);
 }
 
 } // namespace
@@ -191,13 +175,8 @@ InkMask InkMask::FromImage(const CBitmapImage& image, Rule rule)
 void InkMask::packRow(int y, const std::uint8_t* cells)
 {
     std::uint64_t* row = m_bits.get() + std::size_t(y) * m_words;
-    for (int w = 0; w < m_words; ++w) {
-        const std::uint8_t* c = cells + std::size_t(w) * 64;
-        std::uint64_t word = 0;
-        for (int i = 0; i < 64; ++i)
-            word |= std::uint64_t(c[i] != 0) << i;
-        row[w] = word;
-    }
+    for (int w = 0; w < m_words; ++w)
+        row[w] = NonZeroBits(cells + std::size_t(w) * 64);
 }
 
 std::uint64_t InkMask::span(int y, int x0, int count) const

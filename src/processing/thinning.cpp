@@ -20,10 +20,6 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace orvane {
 namespace {
 
@@ -32,22 +28,8 @@ namespace {
 void packInk(const std::uint8_t* ink, int width, std::uint64_t* row)
 {
     int x = 0; // pixels before x are packed
-    for (; x + 64 <= width; x += 64) {
-        std::uint64_t pixels = 0; // bit k: pixel x + 1 + k
-#if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128();
-        for (int k = 0; k < 64; k += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ink + x + k));
-            pixels |= std::uint64_t(~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero))) & 0xFFFFu) << k;
-        }
-#else
-        for (int k = 0; k < 64; ++k)
-            pixels |= std::uint64_t(ink[x + k] != 0) << k;
-#endif
-        // Pixel x + 1 is bit x + 1 of the row.
-        row[(x + 1) >> 6] |= pixels << 1;
-        row[((x + 1) >> 6) + 1] |= pixels >> 63;
-    }
+    for (; x + 64 <= width; x += 64)
+        OrBitsAt(row, std::size_t(x) + 1, NonZeroBits(ink + x)); // pixel x + 1 is bit x + 1
     for (; x < width; ++x)
         if (ink[x])
             row[(x + 1) >> 6] |= std::uint64_t(1) << ((x + 1) & 63);
@@ -60,21 +42,9 @@ void fillRow(const CBitmapImage& image, int y, std::uint64_t* row, const std::ar
     const int width = image.GetWidth();
     const std::uint8_t* p = image.GetRow(y);
     if (image.GetBitCount() == 1) {
-        // Sixty-four pixels at a time: their indices, the first pixel in the
-        // lowest bit, give the ink by the two indices' colours.
-        const std::uint64_t ofOne = inkOfIndex[1] ? ~std::uint64_t(0) : 0, ofZero = inkOfIndex[0] ? ~std::uint64_t(0) : 0;
-        int x = 0;
-        for (; x + 64 <= width; x += 64) {
-            std::uint64_t bytes;
-            std::memcpy(&bytes, p + (x >> 3), 8);
-            const std::uint64_t indices = ReverseBitsInBytes(bytes);
-            const std::uint64_t pixels = (indices & ofOne) | (~indices & ofZero);
-            row[(x + 1) >> 6] |= pixels << 1;
-            row[((x + 1) >> 6) + 1] |= pixels >> 63;
-        }
-        for (; x < width; ++x)
-            if (inkOfIndex[(p[x >> 3] >> (7 - (x & 7))) & 1])
-                row[(x + 1) >> 6] |= std::uint64_t(1) << ((x + 1) & 63);
+        // Sixty-four pixels at a time; pixel x + 1 is bit x + 1.
+        for (int w = 0; w * 64 < width; ++w)
+            OrBitsAt(row, std::size_t(w) * 64 + 1, OneBitInk(p, w, width, inkOfIndex[0] != 0, inkOfIndex[1] != 0));
         return;
     }
     std::vector<std::uint8_t> ink(static_cast<std::size_t>(width));

@@ -9,6 +9,7 @@
 // zero, so that a read of a few bits past the last column stays inside.
 #pragma once
 
+#include "image/bit_rows.h"
 #include "image/pixel_grid.h"
 
 #include <cstddef>
@@ -129,22 +130,6 @@ void ForEachInkWord(const ThinningGrid& grid, int r, int first, int last, F&& f)
         if (ink)
             f(w, ink, up[w], down[w], WestOf(row, w), EastOf(row, w));
     }
-}
-
-/// The word with the bits of each byte in the opposite order: 1-bit images
-/// hold their first pixel in a byte's highest bit, grids in the lowest.
-inline std::uint64_t ReverseBitsInBytes(std::uint64_t x)
-{
-    x = ((x >> 1) & 0x5555555555555555u) | ((x & 0x5555555555555555u) << 1);
-    x = ((x >> 2) & 0x3333333333333333u) | ((x & 0x3333333333333333u) << 2);
-    return ((x >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((x & 0x0F0F0F0F0F0F0F0Fu) << 4);
-}
-
-/// Bits c to c + 63 of a plane row as one word, bit c lowest.
-inline std::uint64_t WordFrom(const std::uint64_t* row, std::size_t c)
-{
-    const std::size_t w = c >> 6, shift = c & 63;
-    return shift == 0 ? row[w] : row[w] >> shift | row[w + 1] << (64 - shift);
 }
 
 } // namespace orvane
