@@ -753,7 +753,7 @@ void settle(CleanLine& line)
 /// walks each line from end to end.
 class LineAssembler {
 public:
-    LineAssembler(const SkeletonGraph& graph, const CleanTraceOptions& options, const GraphCleaner& cleaner)
+    LineAssembler(SkeletonGraph& graph, const CleanTraceOptions& options, const GraphCleaner& cleaner)
         : m_g(graph), m_options(options), m_cleaner(cleaner), m_partner(2 * graph.edges.size(), -1),
           m_used(graph.edges.size(), false)
     {
@@ -833,6 +833,132 @@ public:
             }
             placeOnThroughLines(n, chords, std::max(1.5, 0.5 * width));
         }
+        joinAcrossLines();
+    }
+
+    /// A line crossing another at a slant often reaches the other's centre
+    /// pixels a little before it leaves them again: thinning leaves two
+    /// forks a few pixels apart along the other line, one branch coming in
+    /// at one, one going on from the other on the far side. The other line
+    /// runs on through both forks, and each half of the crossing line ends
+    /// at its own (two such forks alone are one junction by now; these
+    /// are kept apart by a third stroke meeting there). Such halves are
+    /// joined across the other line when
+    /// neither continues anything else there, both go on for a stroke's
+    /// width or two, they lie on opposite sides of the path between the
+    /// forks and the line from one to the other crosses it, they go
+    /// straight on into each other seen from the path's middle, and the
+    /// forks lie no farther apart than two stroke widths and two pixels.
+    /// The joined line runs straight from one half to the other, clear of
+    /// both forks' points (which lie on the other line).
+    void joinAcrossLines()
+    {
+        const double limit = std::cos(m_options.joinAngle * kPi / 180.0);
+        const std::size_t edgeCount = m_g.edges.size();
+        for (std::size_t e = 0; e < edgeCount; ++e) {
+            const SkeletonGraph::Edge& path = m_g.edges[e];
+            if (!path.alive || path.ring() || path.from == path.to)
+                continue;
+            const int j1 = path.from, j2 = path.to;
+            if (m_g.nodes[std::size_t(j1)].kind != Kind::Junction || m_g.nodes[std::size_t(j2)].kind != Kind::Junction ||
+                m_crossedFork[std::size_t(j1)] || m_crossedFork[std::size_t(j2)])
+                continue;
+            // The other line runs through the path from one fork to the next.
+            if (m_partner[2 * e] < 0 || m_partner[2 * e + 1] < 0)
+                continue;
+            const Point p1 = m_point[std::size_t(j1)], p2 = m_point[std::size_t(j2)];
+            const double apart = norm(p2.x - p1.x, p2.y - p1.y);
+            const double width = std::max(m_cleaner.widthAt(m_g.nodes[std::size_t(j1)]), m_cleaner.widthAt(m_g.nodes[std::size_t(j2)]));
+            if (apart < 1.0 || apart > 2.0 * width + 2.0)
+                continue;
+            const double heading = std::max(8.0, 2.0 * width);
+            struct Branch {
+                int port;
+                Point far;
+            };
+            constexpr int kMost = 4;
+            Branch ends[2][kMost];
+            int found[2] = {0, 0};
+            for (int end = 0; end < 2; ++end) {
+                const int j = end == 0 ? j1 : j2;
+                const Point from = m_point[std::size_t(j)];
+                for (int other : m_g.nodes[std::size_t(j)].edges) {
+                    const SkeletonGraph::Edge& o = m_g.edges[std::size_t(other)];
+                    // Another edge between the two forks would close the
+                    // joined line on itself.
+                    if (other == int(e) || o.from == o.to || found[end] == kMost || (o.from == j1 && o.to == j2) ||
+                        (o.from == j2 && o.to == j1))
+                        continue;
+                    const int side = o.from == j ? 0 : 1;
+                    if (m_partner[std::size_t(2 * other + side)] >= 0)
+                        continue;
+                    const Point ahead = farPoint(j, other, side, heading);
+                    if (norm(ahead.x - from.x, ahead.y - from.y) >= heading - 1.0) // goes on
+                        ends[end][found[end]++] = {2 * other + side, ahead};
+                }
+            }
+            const Point middle{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
+            const auto turn = [&](Point q) { return (p2.x - p1.x) * (q.y - p1.y) - (p2.y - p1.y) * (q.x - p1.x); };
+            double best = limit;
+            int bi = -1, bj = -1;
+            for (int i = 0; i < found[0]; ++i)
+                for (int j = 0; j < found[1]; ++j) {
+                    const Point a = ends[0][i].far, b = ends[1][j].far;
+                    const double straight = straightness(unit(middle, a), unit(middle, b));
+                    if (straight >= best && turn(a) * turn(b) < 0 && crossesBetween(a, b, p1, p2) && slantedEnough(a, b, p1, p2, width)) {
+                        best = straight;
+                        bi = i;
+                        bj = j;
+                    }
+                }
+            if (bi < 0)
+                continue;
+            // The joined line goes from one fork to the other by an edge of
+            // its own with no pixels.
+            SkeletonGraph::Edge jump(path.pixels.get_allocator().resource());
+            jump.from = j1;
+            jump.to = j2;
+            const int t = int(m_g.edges.size());
+            m_g.edges.push_back(std::move(jump));
+            m_g.nodes[std::size_t(j1)].edges.push_back(t);
+            m_g.nodes[std::size_t(j2)].edges.push_back(t);
+            m_partner.push_back(-1);
+            m_partner.push_back(-1);
+            m_used.push_back(false);
+            m_jump.resize(m_g.edges.size(), false);
+            m_jump[std::size_t(t)] = true;
+            const auto join = [&](int p, int q) {
+                m_partner[std::size_t(p)] = q;
+                m_partner[std::size_t(q)] = p;
+            };
+            join(ends[0][bi].port, 2 * t);
+            join(2 * t + 1, ends[1][bj].port);
+        }
+    }
+
+    /// Whether a line from a to b crossing ink `width` wide along the line
+    /// from p to q runs along it far enough to part p from q: about the
+    /// width over the tangent of the angle between them, and two pixels.
+    /// Two strokes that end on a line from either side a few pixels apart
+    /// go square across it, and are not one line.
+    static bool slantedEnough(Point a, Point b, Point p, Point q, double width)
+    {
+        const Point u = unit(a, b), v = unit(p, q);
+        const double along = std::abs(u.x * v.x + u.y * v.y), across = std::abs(u.x * v.y - u.y * v.x);
+        return norm(q.x - p.x, q.y - p.y) * across <= (2.0 * width + 2.0) * along;
+    }
+
+    /// Whether the segment from a to b crosses the line through p and q
+    /// between them, or within a pixel past either.
+    static bool crossesBetween(Point a, Point b, Point p, Point q)
+    {
+        const double rx = b.x - a.x, ry = b.y - a.y, sx = q.x - p.x, sy = q.y - p.y;
+        const double cross = rx * sy - ry * sx, length = norm(sx, sy);
+        if (std::abs(cross) < 1e-9 || length <= 0)
+            return false;
+        const double t = ((p.x - a.x) * sy - (p.y - a.y) * sx) / cross;
+        const double u = ((p.x - a.x) * ry - (p.y - a.y) * rx) / cross;
+        return t > 0 && t < 1 && u * length >= -1.0 && u * length <= length + 1.0;
     }
 
     /// Two junctions joined by exactly two short edges (a thin ring of ink
@@ -1080,6 +1206,8 @@ private:
 
     int nodeAt(const SkeletonGraph::Edge& ed, int side) const { return side == 0 ? ed.from : ed.to; }
 
+    bool jump(int e) const { return std::size_t(e) < m_jump.size() && m_jump[std::size_t(e)]; }
+
     bool freeEnd(int node) const
     {
         const SkeletonGraph::Node& n = m_g.nodes[std::size_t(node)];
@@ -1098,7 +1226,7 @@ private:
         keep.clear();
         const int startEdge = e, startSide = side;
         const int startNode = nodeAt(m_g.edges[std::size_t(e)], side);
-        if (m_g.nodes[std::size_t(startNode)].kind == Kind::Junction) {
+        if (m_g.nodes[std::size_t(startNode)].kind == Kind::Junction && !jump(e)) {
             addPoint(line, keep, m_point[std::size_t(startNode)].x, m_point[std::size_t(startNode)].y, true);
         }
         for (;;) {
@@ -1121,9 +1249,12 @@ private:
                 addPoint(line, keep, p.x, p.y, false);
             }
             const SkeletonGraph::Node& there = m_g.nodes[std::size_t(exitNode)];
-            if (there.kind == Kind::Junction && !m_crossedFork[std::size_t(exitNode)])
-                addPoint(line, keep, m_point[std::size_t(exitNode)].x, m_point[std::size_t(exitNode)].y, true);
             const int next = m_partner[2 * std::size_t(e) + std::size_t(exitSide)];
+            // A line that steps across another between two forks keeps
+            // clear of their points, which lie on the other line.
+            if (there.kind == Kind::Junction && !m_crossedFork[std::size_t(exitNode)] && !jump(e) &&
+                !(next >= 0 && jump(next / 2)))
+                addPoint(line, keep, m_point[std::size_t(exitNode)].x, m_point[std::size_t(exitNode)].y, true);
             if (next < 0) {
                 line.freeEnds = int(freeEnd(startNode)) + int(freeEnd(exitNode));
                 break;
@@ -1278,13 +1409,14 @@ private:
         std::swap(keep, fixed);
     }
 
-    const SkeletonGraph& m_g;
+    SkeletonGraph& m_g;
     const CleanTraceOptions& m_options;
     const GraphCleaner& m_cleaner;
     std::vector<int> m_partner; ///< by port (2 * edge + side): the port it continues into
     std::vector<Point> m_point; ///< by node: where its lines meet
     std::vector<bool> m_used;
     std::vector<bool> m_crossedFork; ///< by node: a fork of a shallow crossing
+    std::vector<bool> m_jump;        ///< by edge: a line's step across another between two forks
     // Room kept from line to line: the vertices being gathered, which
     // are fixed, an end's points and depths while it is moved, and
     // simplification's own.

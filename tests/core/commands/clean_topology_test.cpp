@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace orvane {
 namespace {
@@ -370,6 +371,30 @@ TEST_P(CleanTopology, ForksAndJunctionsAlongABarAreNoCrossing)
         const Traced t = clean(image.Clone(), GetParam());
         EXPECT_EQ(spanning(t, at(10, 70), at(190, 70), 2.5), 1);
         EXPECT_EQ(spanning(t, at(130, 70), at(130, 15), 2.5), 1);
+        expectWithinTolerance(t);
+    }
+}
+
+// A thin line crossing another at a slant meets the other's centre pixels a
+// few pixels before it leaves them, and thinning leaves two forks along the
+// other line; where a third stroke crosses there too, the forks keep their
+// distance. The slanted line still goes on across the other whole.
+TEST_P(CleanTopology, SlantedLinesCrossingBesideAnotherCrossingStayWhole)
+{
+    for (const auto& [width, angle, offset] : {std::tuple{4.0, 25.0, 3.0}, {4.0, 25.0, 5.0}, {5.0, 30.0, 3.0}, {3.0, 25.0, 3.0}}) {
+        SCOPED_TRACE(testing::Message() << "width " << width << ", " << angle << " degrees, " << offset << " px on");
+        CBitmapImage image = blank(200, 120);
+        const double a = angle * kPi / 180, r = 60, cx = 100 + offset;
+        const std::pair<double, double> low{cx - r * std::cos(a), 60 + r * std::sin(a)}, high{cx + r * std::cos(a), 60 - r * std::sin(a)};
+        test::DrawStroke(image, 10, 60, 190, 60, width);
+        test::DrawStroke(image, 100, 10, 100, 110, 3);
+        test::DrawStroke(image, low.first, low.second, high.first, high.second, 2);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_TRUE(t.succeeded);
+        EXPECT_EQ(t.lines.size(), 3u);
+        EXPECT_EQ(spanning(t, at(10, 60), at(190, 60), 2.5), 1);
+        EXPECT_EQ(spanning(t, at(100, 10), at(100, 110), 2.5), 1);
+        EXPECT_EQ(spanning(t, at(low.first, low.second), at(high.first, high.second), 2.5), 1);
         expectWithinTolerance(t);
     }
 }
