@@ -105,6 +105,9 @@ Point farPointOf(const SkeletonGraph& graph, int n, int e, int side, double reac
     return towards;
 }
 
+/// The most branches one junction gathers by merging.
+constexpr int kMostBranches = 24;
+
 class GraphCleaner {
 public:
     GraphCleaner(SkeletonGraph& graph, const CleanTraceOptions& options) : m_g(graph), m_options(options) {}
@@ -370,6 +373,12 @@ private:
             if (double(ed.pixels.size()) >= limit && !hole && !crossingApart(int(e), limit))
                 continue;
             if (!hole && (besideLine(a, int(e), b) || besideLine(b, int(e), a)))
+                continue;
+            // Where strokes meet, a handful of branches do. Ink that thins
+            // to a mesh (noise, a photograph, a dark scan) would otherwise
+            // merge into one junction of thousands of branches, whose
+            // pairing grows with the square of their count.
+            if (degree(a) + degree(b) - 2 > kMostBranches)
                 continue;
             // The merged junction lies at the mean of all its pixels.
             SkeletonGraph::Node& keep = node(a);
