@@ -4,6 +4,8 @@
 // despeckling, and tracing the thinned image clean against tracing it
 // split. Clean mode should cost at most a quarter more than split mode over
 // the whole run; these figures say which of its steps to look at first.
+// Last, One-Touch on noise, where clean tracing meets its worst case.
+#include "commands/processing_commands.h"
 #include "common/drawing.h"
 #include "image/ink_mask.h"
 #include "port/port.h"
@@ -14,6 +16,8 @@
 #include "vector/vectoriser.h"
 
 #include <benchmark/benchmark.h>
+
+#include <random>
 
 namespace {
 
@@ -104,6 +108,39 @@ void BM_Trace(benchmark::State& state)
     state.counters["lines"] = store.GetLineCount();
 }
 BENCHMARK(BM_Trace)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+/// One-Touch Stentiford on 2000 x 1500 pixels of noise, half of them ink:
+/// thinning leaves a mesh with a junction every pixel or two, the worst
+/// case for joining near junctions. (Split tracing refuses such ink: a
+/// crowded pixel stops it.)
+void BM_OneTouchNoise(benchmark::State& state)
+{
+    static const CBitmapImage noise = [] {
+        CBitmapImage image;
+        const RGBQUAD table[] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+        image.Create(2000, 1500, 1, table);
+        std::mt19937 random(1);
+        for (int y = 1; y <= 1500; ++y)
+            for (int x = 1; x <= 2000; ++x)
+                image.SetPixelIndex(x, y, random() & 1);
+        return image;
+    }();
+    AppSettings settings;
+    settings.m_nTopology = kTopologyClean;
+    settings.m_bRetainOriginal = 0;
+    SilentPort port;
+    CLineStore store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        store.DeleteAllLines();
+        CBitmapImage image = noise.Clone();
+        state.ResumeTiming();
+        if (!OneTouchCommand(image, store, port, settings, nullptr).succeeded)
+            state.SkipWithError("the run failed");
+    }
+    state.counters["lines"] = store.GetLineCount();
+}
+BENCHMARK(BM_OneTouchNoise)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
