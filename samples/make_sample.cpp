@@ -6,6 +6,7 @@
 //   make_sample OUT.bmp [WIDTH HEIGHT]
 #include "image/bitmap_image.h"
 #include "image/bmp_file.h"
+#include "stroke_font.h"
 
 #include <algorithm>
 #include <cmath>
@@ -70,44 +71,13 @@ private:
     std::vector<float> m_ink;
 };
 
-/// Stroke shapes of the capital letters the labels use, on a 4 x 6 grid.
-const std::vector<std::vector<Point>>& glyph(char c)
-{
-    static const std::vector<std::vector<Point>> none;
-    static const std::vector<std::pair<char, std::vector<std::vector<Point>>>> font = {
-        {'A', {{{0, 6}, {2, 0}, {4, 6}}, {{1, 3.5}, {3, 3.5}}}},
-        {'B', {{{0, 0}, {0, 6}, {3, 6}, {4, 5}, {4, 4}, {3, 3}, {0, 3}}, {{0, 0}, {3, 0}, {4, 1}, {4, 2}, {3, 3}}}},
-        {'C', {{{4, 0}, {1, 0}, {0, 1}, {0, 5}, {1, 6}, {4, 6}}}},
-        {'D', {{{0, 0}, {0, 6}, {3, 6}, {4, 5}, {4, 1}, {3, 0}, {0, 0}}}},
-        {'E', {{{4, 0}, {0, 0}, {0, 6}, {4, 6}}, {{0, 3}, {3, 3}}}},
-        {'G', {{{4, 1}, {3, 0}, {1, 0}, {0, 1}, {0, 5}, {1, 6}, {3, 6}, {4, 5}, {4, 3}, {2, 3}}}},
-        {'H', {{{0, 0}, {0, 6}}, {{4, 0}, {4, 6}}, {{0, 3}, {4, 3}}}},
-        {'I', {{{2, 0}, {2, 6}}, {{1, 0}, {3, 0}}, {{1, 6}, {3, 6}}}},
-        {'K', {{{0, 0}, {0, 6}}, {{4, 0}, {0, 3.5}}, {{1.5, 2.5}, {4, 6}}}},
-        {'L', {{{0, 0}, {0, 6}, {4, 6}}}},
-        {'M', {{{0, 6}, {0, 0}, {2, 3}, {4, 0}, {4, 6}}}},
-        {'N', {{{0, 6}, {0, 0}, {4, 6}, {4, 0}}}},
-        {'O', {{{1, 0}, {3, 0}, {4, 1}, {4, 5}, {3, 6}, {1, 6}, {0, 5}, {0, 1}, {1, 0}}}},
-        {'R', {{{0, 6}, {0, 0}, {3, 0}, {4, 1}, {4, 2}, {3, 3}, {0, 3}}, {{2, 3}, {4, 6}}}},
-        {'T', {{{0, 0}, {4, 0}}, {{2, 0}, {2, 6}}}},
-        {'U', {{{0, 0}, {0, 5}, {1, 6}, {3, 6}, {4, 5}, {4, 0}}}},
-        {'V', {{{0, 0}, {2, 6}, {4, 0}}}},
-        {'W', {{{0, 0}, {1, 6}, {2, 3}, {3, 6}, {4, 0}}}},
-        {'Y', {{{0, 0}, {2, 3}, {4, 0}}, {{2, 3}, {2, 6}}}},
-    };
-    for (auto& [letter, strokes] : font)
-        if (letter == c)
-            return strokes;
-    return none;
-}
-
 void label(Canvas& canvas, const std::string& text, Point at, double size)
 {
     const double scale = size / 6;
     for (std::size_t i = 0; i < text.size(); ++i)
-        for (const auto& stroke : glyph(text[i])) {
+        for (const auto& stroke : orvane::samples::StrokeGlyph(text[i])) {
             std::vector<Point> points;
-            for (Point p : stroke)
+            for (orvane::samples::FontPoint p : stroke)
                 points.push_back({at.x + (i * 6.5 + p.x) * scale, at.y + p.y * scale});
             canvas.polyline(points, 2.2);
         }

@@ -72,6 +72,7 @@ std::vector<std::string> FeatureSceneNames();
 ///   hatching   rectangles filled with dense parallel lines ending on the border
 ///   diagonals  45 degree lines 1 to 8 pixels wide, on and between pixel centres
 ///   widths     horizontal, vertical and steep lines 1 to 8 pixels wide
+///   lettering  words in a stroke font 12 to 26 pixels high, pens 2 to 3 wide
 /// An unknown name gives an empty image (and no strokes).
 CBitmapImage MakeFeatureScene(std::string_view name, DrawingTruth* truth = nullptr);
 

@@ -5,6 +5,7 @@
 // mix pixel centres, pixel corners and points in between.
 #include "common/canvas.h"
 #include "common/drawing.h"
+#include "stroke_font.h"
 
 #include <algorithm>
 #include <array>
@@ -163,19 +164,51 @@ void widths(Canvas& canvas)
     }
 }
 
+/// Words in the stroke font, as a drawing's labels, titles and notes are
+/// lettered: 12, 18 and 26 pixels high (about 1, 1.5 and 2.2 mm at 300
+/// dpi) with pens of 2, 2.5 and 3 pixels. Each pen stroke is recorded as
+/// drawn; a letter's closed stroke (O, D) as a closed one.
+void lettering(Canvas& canvas)
+{
+    struct Row {
+        const char* text;
+        double size, pen, y;
+    };
+    static constexpr Row kRows[] = {
+        {"DRAWN CHECKED", 12, 2, 20.5},     {"BOILER ROOM", 12, 2, 45.25},     {"ELEVATION", 18, 2.5, 75},
+        {"WIRING DIAGRAM", 18, 2.5, 110.5}, {"VALVE TANK", 26, 3, 150.25},     {"NORTH", 26, 3, 200},
+    };
+    for (const Row& row : kRows) {
+        const double scale = row.size / 6;
+        double x = 20.5;
+        for (const char* c = row.text; *c; ++c, x += 6.5 * scale)
+            for (const auto& stroke : samples::StrokeGlyph(*c)) {
+                std::vector<TruthPoint> points;
+                for (samples::FontPoint p : stroke)
+                    points.push_back({x + p.x * scale, row.y + p.y * scale});
+                const bool closed = points.size() > 2 && points.front().x == points.back().x &&
+                                    points.front().y == points.back().y;
+                if (closed)
+                    points.pop_back();
+                canvas.polyline("lettering", points, row.pen, closed);
+            }
+    }
+}
+
 struct Scene {
     const char* name;
     int width, height;
     void (*draw)(Canvas&);
 };
 
-constexpr std::array<Scene, 6> kScenes = {{
+constexpr std::array<Scene, 7> kScenes = {{
     {"crossings", 480, 320, crossings},
     {"junctions", 560, 280, junctions},
     {"shapes", 480, 360, shapes},
     {"hatching", 400, 400, hatching},
     {"diagonals", 520, 300, diagonals},
     {"widths", 480, 400, widths},
+    {"lettering", 480, 250, lettering},
 }};
 
 } // namespace
