@@ -118,6 +118,7 @@ public:
             bool changed = dropSmallLoops();
             changed = removeSpurs() || changed;
             changed = mergeNearJunctions() || changed;
+            changed = closeAcuteCorners() || changed;
             changed = dissolvePassThroughs() || changed;
             if (!changed)
                 break;
@@ -275,6 +276,223 @@ private:
             }
         }
         return changed;
+    }
+
+    /// A stroke that turns by more than a right angle (the point of a V,
+    /// the corners of N, M and W, an open arrowhead) runs its two legs
+    /// into one blob at the corner, and thinning makes a Y of it: the legs
+    /// meet at a junction short of the corner and a stem goes on to the
+    /// tip (or a spur did, gone by now). Where the legs, each straight for
+    /// a stroke's width or two, meet ahead of the junction, within the ink
+    /// and along the stem, and the stem ends no farther past their meeting
+    /// point than the tip of the ink lies (half a stroke over the sine of
+    /// half the angle, and a pixel) with no ink going on beyond it, the
+    /// stem is the corner's tip: it is dropped, the legs lose their pixels
+    /// bent into the blob, and the junction moves to where the legs meet,
+    /// so that the stroke turns there as one line. A Y drawn as such, whose
+    /// arms meet where its stem starts, is left alone.
+    bool closeAcuteCorners()
+    {
+        bool changed = false;
+        for (std::size_t n = 0; n < m_g.nodes.size(); ++n) {
+            const SkeletonGraph::Node& junction = m_g.nodes[n];
+            if (!junction.alive || junction.kind != Kind::Junction)
+                continue;
+            if (junction.edges.size() == 2) {
+                changed = closeCornerAt(int(n), -1) || changed;
+                continue;
+            }
+            if (junction.edges.size() != 3)
+                continue;
+            for (int k = 0; k < 3; ++k)
+                if (closeCornerAt(int(n), k)) {
+                    changed = true;
+                    break;
+                }
+        }
+        return changed;
+    }
+
+    /// closeAcuteCorners at junction n with its k-th branch as the stem, or
+    /// at a junction of two branches with no stem (k < 0).
+    bool closeCornerAt(int n, int k)
+    {
+        const SkeletonGraph::Node& junction = node(n);
+        const std::size_t count = junction.edges.size();
+        const int stem = k < 0 ? -1 : junction.edges[std::size_t(k)];
+        int tipNode = -1;
+        if (stem >= 0) {
+            const SkeletonGraph::Edge& se = edge(stem);
+            tipNode = se.from == n ? se.to : se.from;
+            if (tipNode == n || node(tipNode).kind != Kind::End)
+                return false;
+        }
+        const int legs[2] = {junction.edges[std::size_t(k < 0 ? 0 : (k + 1) % count)],
+                             junction.edges[std::size_t(k < 0 ? 1 : (k + 2) % count)]};
+        if (legs[0] == legs[1] || legs[0] == stem || legs[1] == stem)
+            return false;
+        for (int leg : legs)
+            if (edge(leg).from == edge(leg).to)
+                return false;
+        const Point at{junction.x, junction.y};
+        const double width = std::max(1.0, 2.0 * legWidth(n, legs));
+        // Each leg's course: the line fitted to its pixels past the blob.
+        // A pixel's step over a few pixels moves the meeting point of two
+        // legs of a narrow V by several; a fit over all of them does not.
+        const double near = width + 2.0, far = near + std::max(8.0, 4.0 * width);
+        Point from[2], along[2];
+        for (int i = 0; i < 2; ++i)
+            if (!legCourse(n, legs[i], near, far, from[i], along[i]))
+                return false; // too short to tell its course
+        // An acute turn: the legs leave the corner less than 80 degrees apart.
+        const double cosine = along[0].x * along[1].x + along[0].y * along[1].y;
+        if (cosine < std::cos(80.0 * kPi / 180.0))
+            return false;
+        // Where the legs meet.
+        const double cross = along[0].x * along[1].y - along[0].y * along[1].x;
+        if (std::abs(cross) < 1e-6)
+            return false;
+        const double dx = from[1].x - from[0].x, dy = from[1].y - from[0].y;
+        const double t = (dx * along[1].y - dy * along[1].x) / cross;
+        const double u = (dx * along[0].y - dy * along[0].x) / cross;
+        if (t <= 0 || u <= 0)
+            return false;
+        const Point corner{from[0].x + t * along[0].x, from[0].y + t * along[0].y};
+        if (corner.x < 0 || corner.y < 0 || corner.x > m_g.width - 1 || corner.y > m_g.height - 1)
+            return false;
+        const double sineHalf = std::sqrt(std::max(0.0, (1.0 - cosine) / 2.0));
+        const double inkTip = 0.5 * width / std::max(sineHalf, 0.05);
+        // The corner lies ahead of the junction, where the stem goes (or,
+        // with none, where the legs point), inside the ink.
+        const Point tip = tipNode >= 0 ? Point{node(tipNode).x, node(tipNode).y} : corner;
+        const Point outward = tipNode >= 0 ? unit(at, tip) : unit({0, 0}, {along[0].x + along[1].x, along[0].y + along[1].y});
+        const double ahead = (corner.x - at.x) * outward.x + (corner.y - at.y) * outward.y;
+        const double aside = std::abs((corner.x - at.x) * outward.y - (corner.y - at.y) * outward.x);
+        if (ahead < 0.5 || aside > 0.5 * width + 1.0 || ahead > inkTip + width + 1.0)
+            return false;
+        if (m_options.ink && !m_options.ink->ink(int(std::lround(corner.x)), int(std::lround(corner.y))) &&
+            !m_options.ink->ink(int(std::lround(corner.x - outward.x)), int(std::lround(corner.y - outward.y))))
+            return false;
+        if (tipNode >= 0) {
+            const double stemLength = norm(tip.x - at.x, tip.y - at.y);
+            if (stemLength - ahead > inkTip + 1.0)
+                return false; // a stroke of its own goes on from the meeting point
+            if (m_options.ink && inkBeyond(tip, outward) > inkTip + width)
+                return false; // ink goes on past the corner
+        }
+        // The legs' pixels bent into the blob give way to straight runs to
+        // the corner.
+        for (int leg : legs) {
+            SkeletonGraph::Edge& le = edge(leg);
+            auto& pixels = le.pixels;
+            const bool fromHere = le.from == n;
+            while (pixels.size() > 1) {
+                const SkeletonPixel p = fromHere ? pixels.front() : pixels.back();
+                if (norm(p.x - at.x, p.y - at.y) >= near)
+                    break;
+                if (fromHere)
+                    pixels.erase(pixels.begin());
+                else
+                    pixels.pop_back();
+            }
+        }
+        if (stem >= 0) {
+            detach(stem);
+            node(tipNode).alive = false;
+        }
+        SkeletonGraph::Node& moved = node(n);
+        moved.x = corner.x;
+        moved.y = corner.y;
+        if (std::size_t(n) < m_width.size())
+            m_width[std::size_t(n)] = -1.0;
+        return true;
+    }
+
+    /// The course of the branch e of junction n: the line fitted to its
+    /// pixels from `near` to `far` from the junction, through their mean
+    /// (`at`) and heading back towards the junction (`along`). False when
+    /// fewer than four pixels lie there.
+    bool legCourse(int n, int e, double near, double far, Point& at, Point& along) const
+    {
+        const SkeletonGraph::Edge& ed = m_g.edges[std::size_t(e)];
+        const SkeletonGraph::Node& junction = m_g.nodes[std::size_t(n)];
+        const std::size_t count = ed.pixels.size();
+        const bool fromHere = ed.from == n;
+        double sumX = 0, sumY = 0;
+        int used = 0;
+        std::size_t first = count, last = 0;
+        for (std::size_t k = 0; k < count; ++k) {
+            const SkeletonPixel p = ed.pixels[fromHere ? k : count - 1 - k];
+            const double d = norm(p.x - junction.x, p.y - junction.y);
+            if (d > far)
+                break;
+            if (d < near)
+                continue;
+            sumX += p.x;
+            sumY += p.y;
+            ++used;
+            first = std::min(first, k);
+            last = k;
+        }
+        if (used < 4)
+            return false;
+        const double mx = sumX / used, my = sumY / used;
+        double xx = 0, xy = 0, yy = 0;
+        for (std::size_t k = first; k <= last; ++k) {
+            const SkeletonPixel p = ed.pixels[fromHere ? k : count - 1 - k];
+            const double d = norm(p.x - junction.x, p.y - junction.y);
+            if (d < near)
+                continue;
+            xx += (p.x - mx) * (p.x - mx);
+            xy += (p.x - mx) * (p.y - my);
+            yy += (p.y - my) * (p.y - my);
+        }
+        // The principal direction of the pixels, turned towards the junction.
+        const double angle = 0.5 * std::atan2(2.0 * xy, xx - yy);
+        along = {std::cos(angle), std::sin(angle)};
+        if (along.x * (junction.x - mx) + along.y * (junction.y - my) < 0)
+            along = {-along.x, -along.y};
+        at = {mx, my};
+        return true;
+    }
+
+    /// The stroke width along two legs of a junction, where they are apart
+    /// (2 to 12 pixels out): twice the deepest ink under each leg's pixels
+    /// there, the two averaged. The deepest, as a thin leg's pixels may lie
+    /// to one side of its middle.
+    double legWidth(int n, const int (&legs)[2]) const
+    {
+        if (!m_options.ink)
+            return 1.0;
+        const SkeletonGraph::Node& junction = m_g.nodes[std::size_t(n)];
+        double sum = 0;
+        for (int leg : legs) {
+            const SkeletonGraph::Edge& le = m_g.edges[std::size_t(leg)];
+            const std::size_t count = le.pixels.size();
+            double deepest = 0.5;
+            for (std::size_t k = 0; k < count; ++k) {
+                const SkeletonPixel p = le.pixels[le.from == n ? k : count - 1 - k];
+                const double d = norm(p.x - junction.x, p.y - junction.y);
+                if (d > 12.0)
+                    break;
+                if (d >= 2.0)
+                    deepest = std::max(deepest, m_options.ink->radiusAt(p.x, p.y));
+            }
+            sum += deepest;
+        }
+        return sum / 2.0;
+    }
+
+    /// How far the ink goes on from `from` along `way`, up to 24 pixels.
+    double inkBeyond(Point from, Point way) const
+    {
+        double last = 0;
+        for (double t = 0.5; t <= 24.0; t += 0.5) {
+            if (!m_options.ink->ink(int(std::lround(from.x + way.x * t)), int(std::lround(from.y + way.y * t))))
+                break;
+            last = t;
+        }
+        return last;
     }
 
     /// Whether the ink of a branch ends within the junction's blob: the
@@ -637,6 +855,12 @@ private:
             nearP[1][k] = farPointOf(m_g, j2, at2[k], side(at2[k], j2), nearReach);
             farP[1][k] = farPointOf(m_g, j2, at2[k], side(at2[k], j2), farReach);
         }
+        // Both lines go on past the forks: branches that end close by (the
+        // serifs of an I) cross nothing.
+        for (int k = 0; k < 2; ++k)
+            if (norm(farP[0][k].x - node(j1).x, farP[0][k].y - node(j1).y) < farReach - 1.0 ||
+                norm(farP[1][k].x - node(j2).x, farP[1][k].y - node(j2).y) < farReach - 1.0)
+                return false;
         // Which branch at J2 continues a: the pairing whose lines cross.
         for (int k = 0; k < 2; ++k) {
             const Point pa = farP[0][0], pc = farP[1][k], pb = farP[0][1], pd = farP[1][1 - k];
