@@ -991,6 +991,7 @@ public:
           m_used(graph.edges.size(), false)
     {
         m_crossedFork.assign(graph.nodes.size(), false);
+        m_spreadCrossing.assign(graph.nodes.size(), false);
         for (int fork : cleaner.crossedForks())
             m_crossedFork[std::size_t(fork)] = true;
         m_point.reserve(graph.nodes.size());
@@ -1064,7 +1065,14 @@ public:
                     chords.push_back({at(p.a), at(p.b)});
                 }
             }
-            placeOnThroughLines(n, chords, std::max(1.5, 0.5 * width));
+            // Two long lines crossing at one junction: where thinning
+            // merged the two forks of a shallow crossing into it, their
+            // branches bend towards the forks for as far as the forks lie
+            // from its point.
+            const bool crossing = placeOnThroughLines(n, chords, std::max(1.5, 0.5 * width));
+            if (crossing && junction.edges.size() == 4 && chords.size() == 2 && junction.spread > 0 &&
+                std::none_of(stubs.begin(), stubs.end(), [](bool stub) { return stub; }))
+                m_spreadCrossing[n] = true;
         }
         joinAcrossLines();
     }
@@ -1367,17 +1375,18 @@ public:
     /// the line's centre, not on the middle of the T's blob), or where the
     /// chords of two lines meet. Never farther than `reach` from the mean
     /// of the junction's pixels (about half a stroke: a T's blob is no
-    /// further off its line), and never off the image.
-    void placeOnThroughLines(std::size_t n, const std::vector<std::pair<Point, Point>>& chords, double reach)
+    /// further off its line), and never off the image. Returns whether
+    /// the junction now lies where the chords of two lines meet.
+    bool placeOnThroughLines(std::size_t n, const std::vector<std::pair<Point, Point>>& chords, double reach)
     {
         if (chords.empty())
-            return;
+            return false;
         const Point here = m_point[n];
         Point placed = here;
         const auto [a, b] = chords[0];
         const double dx = b.x - a.x, dy = b.y - a.y, lengthSq = dx * dx + dy * dy;
         if (lengthSq <= 0)
-            return;
+            return false;
         bool crossed = false;
         if (chords.size() >= 2) {
             const auto [c, d] = chords[1];
@@ -1394,8 +1403,10 @@ public:
             placed = {a.x + t * dx, a.y + t * dy};
         }
         const bool onImage = placed.x >= 0 && placed.y >= 0 && placed.x <= m_g.width - 1 && placed.y <= m_g.height - 1;
-        if (onImage && norm(placed.x - here.x, placed.y - here.y) <= reach)
-            m_point[n] = placed;
+        if (!onImage || norm(placed.x - here.x, placed.y - here.y) > reach)
+            return false;
+        m_point[n] = placed;
+        return crossed;
     }
 
     template <typename Emit>
@@ -1507,12 +1518,17 @@ private:
 
     /// How many pixels of an edge, from its `side` end, lie inside the ink
     /// blob of the junction there (none at a free end), at most `most`.
+    /// Where two lines cross at a junction merged from the forks of a
+    /// shallow crossing, the blob reaches as far again as the forks lay
+    /// from its point: the lines run straight from their own courses, past
+    /// the pixels that bend in towards the forks, to where they cross.
     std::size_t pixelsInside(const SkeletonGraph::Edge& ed, int side, int node, std::size_t most) const
     {
         if (node < 0 || m_g.nodes[std::size_t(node)].kind != Kind::Junction || !m_options.ink)
             return 0;
         const Point at = m_point[std::size_t(node)];
-        const double reach = m_options.ink->radiusAt(at.x, at.y) + 1.5;
+        const double reach = m_options.ink->radiusAt(at.x, at.y) + 1.5 +
+                             (m_spreadCrossing[std::size_t(node)] ? m_g.nodes[std::size_t(node)].spread : 0.0);
         const std::size_t count = ed.pixels.size();
         std::size_t inside = 0;
         while (inside < most) {
@@ -1649,6 +1665,9 @@ private:
     std::vector<Point> m_point; ///< by node: where its lines meet
     std::vector<bool> m_used;
     std::vector<bool> m_crossedFork; ///< by node: a fork of a shallow crossing
+    /// By node: two long lines cross there, its pixels gathered from forks
+    /// apart (see pixelsInside).
+    std::vector<bool> m_spreadCrossing;
     std::vector<bool> m_jump;        ///< by edge: a line's step across another between two forks
     // Room kept from line to line: the vertices being gathered, which
     // are fixed, an end's points and depths while it is moved, and

@@ -9,6 +9,7 @@
 #include "vector/line_quality.h"
 #include "vector/skeleton_graph.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <random>
@@ -336,6 +337,56 @@ TEST_P(CleanTopology, ShallowCrossingsGiveTwoWholeLines)
                   1);
         EXPECT_EQ(passingNear(t, at(150, 30), 1.5), 2); // both along the path they share
         expectWithinTolerance(t);
+    }
+}
+
+/// How far the line strays from the segment a-b at most, sampled every
+/// half pixel along the line.
+double farthestFrom(const Points& line, std::pair<double, double> a, std::pair<double, double> b)
+{
+    const double dx = b.first - a.first, dy = b.second - a.second, lengthSq = dx * dx + dy * dy;
+    const auto off = [&](double x, double y) {
+        const double t = std::clamp(((x - a.first) * dx + (y - a.second) * dy) / lengthSq, 0.0, 1.0);
+        return std::hypot(x - a.first - t * dx, y - a.second - t * dy);
+    };
+    double most = 0;
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+        const auto [x0, y0] = line[i];
+        const auto [x1, y1] = line[i + 1];
+        const int steps = std::max(1, int(2 * std::hypot(x1 - x0, y1 - y0)));
+        for (int k = 0; k <= steps; ++k)
+            most = std::max(most, off(x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps));
+    }
+    return most;
+}
+
+// Thick strokes crossing at a shallow angle share their ink for a few
+// stroke widths, and thinning leaves two forks there that become one
+// junction. Each line keeps to its own stroke through the shared ink, not
+// to the pixels that bend in to the forks.
+TEST_P(CleanTopology, ThickShallowCrossingsKeepEachLineOnItsStroke)
+{
+    for (const auto& [angle, width] : {std::pair{14.0, 7.0}, {18.0, 7.0}, {20.0, 8.0}, {24.0, 10.0}}) {
+        SCOPED_TRACE(std::to_string(angle) + " degrees, width " + std::to_string(width));
+        CBitmapImage image = blank(120, 200);
+        const double r = 90, a = angle * kPi / 360;
+        const std::pair<double, double> ends[2][2] = {
+            {{60 - r * std::sin(a), 100 - r * std::cos(a)}, {60 + r * std::sin(a), 100 + r * std::cos(a)}},
+            {{60 + r * std::sin(a), 100 - r * std::cos(a)}, {60 - r * std::sin(a), 100 + r * std::cos(a)}}};
+        for (const auto& stroke : ends)
+            test::DrawStroke(image, stroke[0].first, stroke[0].second, stroke[1].first, stroke[1].second, width);
+        const Traced t = clean(image.Clone(), GetParam());
+        ASSERT_TRUE(t.succeeded);
+        EXPECT_EQ(t.lines.size(), 2u);
+        for (const auto& stroke : ends) {
+            const auto a0 = at(stroke[0].first, stroke[0].second), a1 = at(stroke[1].first, stroke[1].second);
+            EXPECT_EQ(spanning(t, a0, a1, 2.5), 1);
+            for (const Points& line : t.lines) {
+                if (spans(line, a0, a1, 2.5)) {
+                    EXPECT_LE(farthestFrom(line, a0, a1), 1.5);
+                }
+            }
+        }
     }
 }
 
