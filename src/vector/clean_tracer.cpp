@@ -52,6 +52,14 @@ Point unit(Point a, Point b)
     return length > 0 ? Point{dx / length, dy / length} : Point{0, 0};
 }
 
+/// Whether the segments p1-p2 and q1-q2 cross each other.
+bool segmentsCross(Point p1, Point p2, Point q1, Point q2)
+{
+    const auto turn = [](Point o, Point a, Point b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); };
+    const double d1 = turn(p1, p2, q1), d2 = turn(p1, p2, q2), d3 = turn(q1, q2, p1), d4 = turn(q1, q2, p2);
+    return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
+}
+
 /// The point `reach` away from junction n along the line that leaves it
 /// by edge e (its `side` end), or the farthest point short of that. An edge that ends sooner
 /// at another junction is followed on through it by the branch that
@@ -921,14 +929,6 @@ private:
         pixels.resize(kept);
     }
 
-    /// Whether the segments p1-p2 and q1-q2 cross each other.
-    static bool segmentsCross(Point p1, Point p2, Point q1, Point q2)
-    {
-        const auto turn = [](Point o, Point a, Point b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); };
-        const double d1 = turn(p1, p2, q1), d2 = turn(p1, p2, q2), d3 = turn(q1, q2, p1), d4 = turn(q1, q2, p2);
-        return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
-    }
-
     SkeletonGraph& m_g;
     const CleanTraceOptions& m_options;
     std::vector<double> m_width; ///< by node: its stroke width, or -1 until asked
@@ -1016,6 +1016,7 @@ public:
         std::vector<int> ports;
         std::vector<Point> directions, far;
         std::vector<bool> stubs;
+        std::vector<double> reached;
         for (std::size_t n = 0; n < m_g.nodes.size(); ++n) {
             const SkeletonGraph::Node& junction = m_g.nodes[n];
             if (!junction.alive || junction.kind != Kind::Junction || junction.edges.size() < 3)
@@ -1024,6 +1025,7 @@ public:
             directions.clear();
             far.clear();
             stubs.clear();
+            reached.clear();
             // Where a line goes on is judged from farther away than where it
             // runs through the junction: a few pixels from the junction, the
             // steps of a thin line's pixels swing its direction by tens of
@@ -1042,6 +1044,7 @@ public:
                 const Point ahead = farPoint(int(n), e, side, heading);
                 directions.push_back(unit({junction.x, junction.y}, ahead));
                 stubs.push_back(norm(ahead.x - junction.x, ahead.y - junction.y) < heading - 1.0);
+                reached.push_back(norm(ahead.x - junction.x, ahead.y - junction.y));
             }
             pairs.clear();
             for (std::size_t i = 0; i < ports.size(); ++i)
@@ -1065,14 +1068,17 @@ public:
                     chords.push_back({at(p.a), at(p.b)});
                 }
             }
-            // Two long lines crossing at one junction: where thinning
-            // merged the two forks of a shallow crossing into it, their
-            // branches bend towards the forks for as far as the forks lie
-            // from its point.
-            const bool crossing = placeOnThroughLines(n, chords, std::max(1.5, 0.5 * width));
-            if (crossing && junction.edges.size() == 4 && chords.size() == 2 && junction.spread > 0 &&
-                std::none_of(stubs.begin(), stubs.end(), [](bool stub) { return stub; }))
-                m_spreadCrossing[n] = true;
+            placeOnThroughLines(n, chords, std::max(1.5, 0.5 * width));
+            // Two lines crossing at one junction, each branch going on past
+            // the widened blob (see pixelsInside): where thinning merged the
+            // two forks of a shallow crossing into it, the branches bend
+            // towards the forks for as far as the forks lay from its point.
+            if (junction.edges.size() == 4 && chords.size() == 2 && junction.spread > 0 && m_options.ink &&
+                segmentsCross(chords[0].first, chords[0].second, chords[1].first, chords[1].second)) {
+                const Point at = m_point[n];
+                const double blob = m_options.ink->radiusAt(at.x, at.y) + 1.5 + junction.spread;
+                m_spreadCrossing[n] = std::all_of(reached.begin(), reached.end(), [&](double r) { return r >= blob + 2.0; });
+            }
         }
         joinAcrossLines();
     }
@@ -1375,18 +1381,17 @@ public:
     /// the line's centre, not on the middle of the T's blob), or where the
     /// chords of two lines meet. Never farther than `reach` from the mean
     /// of the junction's pixels (about half a stroke: a T's blob is no
-    /// further off its line), and never off the image. Returns whether
-    /// the junction now lies where the chords of two lines meet.
-    bool placeOnThroughLines(std::size_t n, const std::vector<std::pair<Point, Point>>& chords, double reach)
+    /// further off its line), and never off the image.
+    void placeOnThroughLines(std::size_t n, const std::vector<std::pair<Point, Point>>& chords, double reach)
     {
         if (chords.empty())
-            return false;
+            return;
         const Point here = m_point[n];
         Point placed = here;
         const auto [a, b] = chords[0];
         const double dx = b.x - a.x, dy = b.y - a.y, lengthSq = dx * dx + dy * dy;
         if (lengthSq <= 0)
-            return false;
+            return;
         bool crossed = false;
         if (chords.size() >= 2) {
             const auto [c, d] = chords[1];
@@ -1403,10 +1408,8 @@ public:
             placed = {a.x + t * dx, a.y + t * dy};
         }
         const bool onImage = placed.x >= 0 && placed.y >= 0 && placed.x <= m_g.width - 1 && placed.y <= m_g.height - 1;
-        if (!onImage || norm(placed.x - here.x, placed.y - here.y) > reach)
-            return false;
-        m_point[n] = placed;
-        return crossed;
+        if (onImage && norm(placed.x - here.x, placed.y - here.y) <= reach)
+            m_point[n] = placed;
     }
 
     template <typename Emit>

@@ -366,7 +366,7 @@ double farthestFrom(const Points& line, std::pair<double, double> a, std::pair<d
 // to the pixels that bend in to the forks.
 TEST_P(CleanTopology, ThickShallowCrossingsKeepEachLineOnItsStroke)
 {
-    for (const auto& [angle, width] : {std::pair{14.0, 7.0}, {18.0, 7.0}, {20.0, 8.0}, {24.0, 10.0}}) {
+    for (const auto& [angle, width] : {std::pair{8.0, 6.0}, {10.0, 8.0}, {14.0, 7.0}, {18.0, 7.0}, {20.0, 8.0}, {24.0, 10.0}}) {
         SCOPED_TRACE(std::to_string(angle) + " degrees, width " + std::to_string(width));
         CBitmapImage image = blank(120, 200);
         const double r = 90, a = angle * kPi / 360;
