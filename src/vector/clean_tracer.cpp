@@ -1053,6 +1053,8 @@ public:
                     if (straight >= limit)
                         pairs.push_back({stubs[i] || stubs[j], straight, ports[i], ports[j]});
                 }
+            if (const int bar = shortBarAcross(junction, ports, far, directions, stubs, width); bar >= 0)
+                pairs.push_back({false, 2.0, ports[std::size_t(bar >> 2)], ports[std::size_t(bar & 3)]});
             // Branches that go on pair first: a line carries on into a
             // branch that ends a few pixels on (the tail of a stroke past a
             // crossing) only when no branch that goes on continues it.
@@ -1081,6 +1083,46 @@ public:
             }
         }
         joinAcrossLines();
+    }
+
+    /// A short bar across the end of a stroke (the serif of an I, the top
+    /// of a small T, the plate of a capacitor): thinning pulls the junction
+    /// in towards the stroke, and the bar's two halves leave it bent, too
+    /// far from straight to pair by their directions. Where two branches
+    /// end close by on either side of the third, which goes on, and the
+    /// line between their ends runs across the third and close by the
+    /// junction, the halves are one bar. Returns the two halves' indices
+    /// (first << 2 | second), or -1.
+    static int shortBarAcross(const SkeletonGraph::Node& junction, const std::vector<int>& ports,
+                              const std::vector<Point>& far, const std::vector<Point>& directions,
+                              const std::vector<bool>& stubs, double width)
+    {
+        if (ports.size() != 3)
+            return -1;
+        int stem = -1, halves[2] = {-1, -1}, found = 0;
+        for (int i = 0; i < 3; ++i) {
+            if (!stubs[std::size_t(i)]) {
+                if (stem >= 0)
+                    return -1;
+                stem = i;
+            } else {
+                halves[found++] = i;
+            }
+        }
+        if (stem < 0 || found != 2)
+            return -1;
+        const Point a = far[std::size_t(halves[0])], b = far[std::size_t(halves[1])], d = directions[std::size_t(stem)];
+        const double length = norm(b.x - a.x, b.y - a.y);
+        if (length < 2.0)
+            return -1;
+        const Point u{(b.x - a.x) / length, (b.y - a.y) / length};
+        const double across = std::abs(d.x * u.x + d.y * u.y);
+        const double off = std::abs((junction.x - a.x) * u.y - (junction.y - a.y) * u.x);
+        const double sideA = d.x * (a.y - junction.y) - d.y * (a.x - junction.x);
+        const double sideB = d.x * (b.y - junction.y) - d.y * (b.x - junction.x);
+        if (across > std::cos(60.0 * kPi / 180.0) || off > 0.5 * width + 1.5 || sideA * sideB >= 0)
+            return -1;
+        return halves[0] << 2 | halves[1];
     }
 
     /// A line crossing another at a slant often reaches the other's centre
