@@ -57,6 +57,15 @@ inline CBitmapImage RandomImage(int width, int height, int bits, unsigned seed)
     return image;
 }
 
+/// A 24-bit picture, white all over.
+inline CBitmapImage WhiteImage(int width, int height)
+{
+    CBitmapImage image;
+    image.Create(width, height, 24);
+    std::memset(image.GetBits(), 255, image.GetBitsSize());
+    return image;
+}
+
 /// Blackens the pixels whose centre lies within half `width` of a segment.
 inline void DrawStroke(CBitmapImage& image, double x0, double y0, double x1, double y1, double width)
 {

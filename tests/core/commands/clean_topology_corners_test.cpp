@@ -20,13 +20,6 @@ using Point = std::pair<double, double>;
 
 constexpr double kPi = 3.14159265358979323846;
 
-CBitmapImage blank(int width, int height)
-{
-    CBitmapImage image;
-    image.Create(width, height, 24);
-    std::memset(image.GetBits(), 255, image.GetBitsSize());
-    return image;
-}
 
 std::vector<Points> traceClean(CBitmapImage image, int method)
 {
@@ -61,13 +54,6 @@ double distanceToLine(Point p, const Points& line)
     return nearest;
 }
 
-double length(const Points& line)
-{
-    double total = 0;
-    for (std::size_t i = 1; i < line.size(); ++i)
-        total += std::hypot(line[i].first - line[i - 1].first, line[i].second - line[i - 1].second);
-    return total;
-}
 
 /// The farthest any vertex of the traced lines lies from the drawn strokes.
 double farthestFromDrawn(const std::vector<Points>& lines, const std::vector<Points>& drawn)
@@ -108,7 +94,7 @@ TEST_P(CleanTopologyCorners, AStrokeTurningSharplyIsOneLineThroughItsCorner)
             if (angle == 60.0 && width == 4.0)
                 continue;
             SCOPED_TRACE(testing::Message() << "V of " << angle << " degrees, " << width << " wide");
-            CBitmapImage image = blank(100, 100);
+            CBitmapImage image = test::WhiteImage(100, 100);
             const double half = angle / 2 * kPi / 180, legs = 60;
             const Point corner{50.3, 80.6};
             const Points v = drawPolyline(image,
@@ -125,7 +111,7 @@ TEST_P(CleanTopologyCorners, AStrokeTurningSharplyIsOneLineThroughItsCorner)
         }
     {
         SCOPED_TRACE("N");
-        CBitmapImage image = blank(80, 100);
+        CBitmapImage image = test::WhiteImage(80, 100);
         const Points n = drawPolyline(image, {{20.5, 85.5}, {20.5, 15.5}, {60.5, 85.5}, {60.5, 15.5}}, 3);
         const std::vector<Points> lines = traceClean(image.Clone(), GetParam());
         ASSERT_EQ(lines.size(), 1u);
@@ -139,7 +125,7 @@ TEST_P(CleanTopologyCorners, AYKeepsItsStemAndAnIsSerifsAreBarsAcrossIt)
 {
     {
         SCOPED_TRACE("Y");
-        CBitmapImage image = blank(100, 100);
+        CBitmapImage image = test::WhiteImage(100, 100);
         const Points arms = drawPolyline(image, {{25.5, 15.5}, {50.5, 50.5}, {75.5, 15.5}}, 3);
         const Points stem = drawPolyline(image, {{50.5, 50.5}, {50.5, 88.5}}, 3);
         const std::vector<Points> lines = traceClean(image.Clone(), GetParam());
@@ -157,7 +143,7 @@ TEST_P(CleanTopologyCorners, AYKeepsItsStemAndAnIsSerifsAreBarsAcrossIt)
     for (double height : {18.0, 24.0, 30.0})
         for (double offset : {0.0, 0.25, 0.5, 0.75}) {
             SCOPED_TRACE(testing::Message() << "I " << height << " high, " << offset << " off the pixel grid");
-            CBitmapImage image = blank(60, 60);
+            CBitmapImage image = test::WhiteImage(60, 60);
             const double u = height / 6, x = 30 + offset, top = 15 + offset;
             const Points stem = drawPolyline(image, {{x, top}, {x, top + height}}, 2.5);
             const Points upper = drawPolyline(image, {{x - u, top}, {x + u, top}}, 2.5);
@@ -169,7 +155,7 @@ TEST_P(CleanTopologyCorners, AYKeepsItsStemAndAnIsSerifsAreBarsAcrossIt)
             // that half is all there is.)
             for (std::size_t i = 0; i < lines.size(); ++i)
                 for (std::size_t j = i + 1; j < lines.size(); ++j) {
-                    if (length(lines[i]) >= 5.0 || length(lines[j]) >= 5.0)
+                    if (test::lengthOf(lines[i]) >= 5.0 || test::lengthOf(lines[j]) >= 5.0)
                         continue;
                     for (Point p : {lines[i].front(), lines[i].back()}) {
                         EXPECT_FALSE(p == lines[j].front() || p == lines[j].back())

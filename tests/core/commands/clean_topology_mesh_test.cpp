@@ -7,6 +7,7 @@
 #include "commands/processing_commands.h"
 
 #include "core/vector/vector_fixture.h"
+#include "support/drawings.h"
 
 #include <cmath>
 #include <cstring>
@@ -19,13 +20,6 @@ namespace {
 
 using test::Points;
 
-CBitmapImage white(int width, int height)
-{
-    CBitmapImage image;
-    image.Create(width, height, 24);
-    std::memset(image.GetBits(), 255, image.GetBitsSize());
-    return image;
-}
 
 void ink(CBitmapImage& image, int x, int y) { image.SetPixelColor(x, y, 0, 0, 0); }
 
@@ -60,19 +54,12 @@ int mostEndsAtOnePoint(const std::vector<Points>& lines)
     return most;
 }
 
-double length(const Points& line)
-{
-    double total = 0;
-    for (std::size_t i = 1; i < line.size(); ++i)
-        total += std::hypot(line[i].first - line[i - 1].first, line[i].second - line[i - 1].second);
-    return total;
-}
 
 TEST(CleanTopologyMesh, NoiseIsTracedAsManyShortLinesNotOneJunction)
 {
     // Half the pixels ink, at random: thinning leaves a mesh with a
     // junction every pixel or two.
-    CBitmapImage image = white(320, 240);
+    CBitmapImage image = test::WhiteImage(320, 240);
     std::mt19937 random(7);
     for (int y = 1; y <= 240; ++y)
         for (int x = 1; x <= 320; ++x)
@@ -92,7 +79,7 @@ TEST(CleanTopologyMesh, AFineGridStaysManyLinesEachShorterThanTheGrid)
 {
     // Lines one pixel wide, three pixels apart both ways: every crossing is
     // within merging distance of the next.
-    CBitmapImage image = white(100, 100);
+    CBitmapImage image = test::WhiteImage(100, 100);
     for (int y = 10; y <= 90; ++y)
         for (int x = 10; x <= 90; ++x)
             if ((x - 10) % 3 == 0 || (y - 10) % 3 == 0)
@@ -103,7 +90,7 @@ TEST(CleanTopologyMesh, AFineGridStaysManyLinesEachShorterThanTheGrid)
         ASSERT_TRUE(traced.succeeded);
         EXPECT_GE(traced.lines.size(), 54u); // 27 lines each way were drawn
         for (const Points& line : traced.lines)
-            EXPECT_LE(length(line), 2 * 81.0); // no line wanders over the grid
+            EXPECT_LE(test::lengthOf(line), 2 * 81.0); // no line wanders over the grid
         EXPECT_LE(mostEndsAtOnePoint(traced.lines), 48);
     }
 }

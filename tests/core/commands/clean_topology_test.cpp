@@ -5,6 +5,7 @@
 #include "commands/processing_commands.h"
 
 #include "core/vector/vector_fixture.h"
+#include "support/drawings.h"
 #include "image/ink_mask.h"
 #include "vector/line_quality.h"
 #include "vector/skeleton_graph.h"
@@ -23,13 +24,6 @@ using test::Points;
 
 constexpr double kPi = 3.14159265358979323846;
 
-CBitmapImage blank(int width, int height)
-{
-    CBitmapImage image;
-    image.Create(width, height, 24);
-    std::memset(image.GetBits(), 255, image.GetBitsSize());
-    return image;
-}
 
 /// A circle outline of the given stroke width, as short strokes.
 void drawCircle(CBitmapImage& image, double cx, double cy, double radius, double width)
@@ -100,7 +94,7 @@ TEST_P(CleanTopology, CrossingsGiveOneLinePerStroke)
 {
     for (double angle : {90.0, 60.0, 35.0, 20.0, 12.0}) {
         SCOPED_TRACE(angle);
-        CBitmapImage image = blank(120, 120);
+        CBitmapImage image = test::WhiteImage(120, 120);
         const double r = 45, a = angle * kPi / 180;
         test::DrawStroke(image, 60 - r, 60, 60 + r, 60, 5);
         test::DrawStroke(image, 60 - r * std::cos(a), 60 - r * std::sin(a), 60 + r * std::cos(a),
@@ -127,7 +121,7 @@ TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
 {
     {
         SCOPED_TRACE("T");
-        CBitmapImage image = blank(120, 100);
+        CBitmapImage image = test::WhiteImage(120, 100);
         test::DrawStroke(image, 15, 20, 105, 20, 4);
         test::DrawStroke(image, 60, 20, 60, 85, 4);
         const Traced t = clean(image.Clone(), GetParam());
@@ -145,7 +139,7 @@ TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
         // A heavy stem at 60 degrees on a thin bar: the few pixels of the
         // bar beside the junction step, and must not read as a turn.
         SCOPED_TRACE("slanted T");
-        CBitmapImage image = blank(140, 110);
+        CBitmapImage image = test::WhiteImage(140, 110);
         test::DrawStroke(image, 15, 20, 125, 20, 2);
         test::DrawStroke(image, 80, 20, 80 - 37.5, 20 + 65, 4);
         const Traced t = clean(image.Clone(), GetParam());
@@ -156,7 +150,7 @@ TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
         // A line bending by 25 degrees where a short tick leaves it straight
         // on: the line goes on into its own long branch, not the tick.
         SCOPED_TRACE("tick straight on at a bend");
-        CBitmapImage image = blank(120, 130);
+        CBitmapImage image = test::WhiteImage(120, 130);
         const double bx = 60 + 55 * std::sin(25 * kPi / 180), by = 60 + 55 * std::cos(25 * kPi / 180);
         test::DrawStroke(image, 60, 5, 60, 60, 3);
         test::DrawStroke(image, 60, 60, bx, by, 3);
@@ -168,7 +162,7 @@ TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
     {
         // An H: the bar ends on each post; the posts are not a crossing.
         SCOPED_TRACE("H");
-        CBitmapImage image = blank(100, 100);
+        CBitmapImage image = test::WhiteImage(100, 100);
         test::DrawStroke(image, 40, 15, 40, 85, 4);
         test::DrawStroke(image, 56, 15, 56, 85, 4);
         test::DrawStroke(image, 40, 50, 56, 50, 4);
@@ -181,7 +175,7 @@ TEST_P(CleanTopology, TAndYJunctionsMeetAtOnePoint)
     }
     {
         SCOPED_TRACE("Y");
-        CBitmapImage image = blank(120, 120);
+        CBitmapImage image = test::WhiteImage(120, 120);
         std::vector<std::pair<double, double>> tips;
         for (int k = 0; k < 3; ++k) {
             const double a = -kPi / 2 + k * 2 * kPi / 3;
@@ -227,7 +221,7 @@ TEST_P(CleanTopology, RoughCrossingsAndTouchingStrokesKeepLinesWhole)
         for (const char* edge : ragged)
             for (int shift = 0; shift < 5; ++shift) {
                 SCOPED_TRACE(std::string(edge) + " shift " + std::to_string(shift));
-                CBitmapImage image = blank(160, 120);
+                CBitmapImage image = test::WhiteImage(160, 120);
                 for (int x = 5; x < 155; ++x) {
                     for (int y = 58; y <= 60; ++y)
                         image.SetPixelColor(x, y, 0, 0, 0);
@@ -250,7 +244,7 @@ TEST_P(CleanTopology, RoughCrossingsAndTouchingStrokesKeepLinesWhole)
         // stroke ends on a heavy line: the line goes on under it, the
         // letter's junction is no part of it.
         SCOPED_TRACE("letter on a line " + std::to_string(rows));
-        CBitmapImage image = blank(120, 60);
+        CBitmapImage image = test::WhiteImage(120, 60);
         paint(image, 50, 20,
               {"....#.........", "...####.......", "....###.......", ".....###......", ".....###......", "......###.....",
                "...##.####....", "..###.#####...", "..########....", "..########....", "..####..###...", "..#####.###...",
@@ -284,7 +278,7 @@ int spanning(const Traced& t, std::pair<double, double> a, std::pair<double, dou
 TEST_P(CleanTopology, ThinLinesThroughARingAtAThickLineStayWhole)
 {
     for (int hole = 0; hole < 3; ++hole) {
-        CBitmapImage image = blank(90, 50);
+        CBitmapImage image = test::WhiteImage(90, 50);
         test::DrawStroke(image, 5, 25, 85, 25, 6);
         test::DrawStroke(image, 20, 5, 70, 45, 1 + hole % 2);
         // A speck of paper in the crossing, as scanning leaves.
@@ -323,7 +317,7 @@ TEST_P(CleanTopology, ShallowCrossingsGiveTwoWholeLines)
 {
     for (const auto& [angle, width] : {std::pair{4.0, 3.0}, {5.0, 3.0}, {4.0, 2.0}, {6.0, 2.0}}) {
         SCOPED_TRACE(std::to_string(angle) + " degrees, width " + std::to_string(width));
-        CBitmapImage image = blank(300, 60);
+        CBitmapImage image = test::WhiteImage(300, 60);
         const double r = 140, a = angle * kPi / 180;
         test::DrawStroke(image, 150 - r, 30, 150 + r, 30, width);
         test::DrawStroke(image, 150 - r * std::cos(a), 30 - r * std::sin(a), 150 + r * std::cos(a),
@@ -368,7 +362,7 @@ TEST_P(CleanTopology, ThickShallowCrossingsKeepEachLineOnItsStroke)
 {
     for (const auto& [angle, width] : {std::pair{8.0, 6.0}, {10.0, 8.0}, {14.0, 7.0}, {18.0, 7.0}, {20.0, 8.0}, {24.0, 10.0}}) {
         SCOPED_TRACE(std::to_string(angle) + " degrees, width " + std::to_string(width));
-        CBitmapImage image = blank(120, 200);
+        CBitmapImage image = test::WhiteImage(120, 200);
         const double r = 90, a = angle * kPi / 360;
         const std::pair<double, double> ends[2][2] = {
             {{60 - r * std::sin(a), 100 - r * std::cos(a)}, {60 + r * std::sin(a), 100 + r * std::cos(a)}},
@@ -398,7 +392,7 @@ TEST_P(CleanTopology, ForksAndJunctionsAlongABarAreNoCrossing)
         // A long bar with forks spreading from both ends (> - <): the bar is
         // one stroke, traced once, not two strokes crossing along it.
         SCOPED_TRACE("forks at both ends of a bar");
-        CBitmapImage image = blank(300, 60);
+        CBitmapImage image = test::WhiteImage(300, 60);
         const double spread = 8 * kPi / 180, arm = 60;
         test::DrawStroke(image, 100, 30, 200, 30, 3);
         for (int up : {-1, 1}) {
@@ -413,7 +407,7 @@ TEST_P(CleanTopology, ForksAndJunctionsAlongABarAreNoCrossing)
         // A narrow V standing on a line, and a T beside it on the same
         // line: the line stays whole, the V's arms and the T's stem end on it.
         SCOPED_TRACE("narrow V and T on a line");
-        CBitmapImage image = blank(200, 90);
+        CBitmapImage image = test::WhiteImage(200, 90);
         test::DrawStroke(image, 10, 70, 190, 70, 3);
         const double tilt = 5 * kPi / 180;
         test::DrawStroke(image, 60, 70, 60 - 60 * std::sin(tilt), 70 - 60 * std::cos(tilt), 3);
@@ -434,7 +428,7 @@ TEST_P(CleanTopology, SlantedLinesCrossingBesideAnotherCrossingStayWhole)
 {
     for (const auto& [width, angle, offset] : {std::tuple{4.0, 25.0, 3.0}, {4.0, 25.0, 5.0}, {5.0, 30.0, 3.0}, {3.0, 25.0, 3.0}}) {
         SCOPED_TRACE(testing::Message() << "width " << width << ", " << angle << " degrees, " << offset << " px on");
-        CBitmapImage image = blank(200, 120);
+        CBitmapImage image = test::WhiteImage(200, 120);
         const double a = angle * kPi / 180, r = 60, cx = 100 + offset;
         const std::pair<double, double> low{cx - r * std::cos(a), 60 + r * std::sin(a)}, high{cx + r * std::cos(a), 60 - r * std::sin(a)};
         test::DrawStroke(image, 10, 60, 190, 60, width);
@@ -454,7 +448,7 @@ TEST_P(CleanTopology, CornersStayOneLineAndClosedShapesClose)
 {
     {
         SCOPED_TRACE("thick L");
-        CBitmapImage image = blank(100, 100);
+        CBitmapImage image = test::WhiteImage(100, 100);
         test::DrawStroke(image, 20, 15, 20, 80, 8);
         test::DrawStroke(image, 20, 80, 85, 80, 8);
         const Traced t = clean(image.Clone(), GetParam());
@@ -463,7 +457,7 @@ TEST_P(CleanTopology, CornersStayOneLineAndClosedShapesClose)
     }
     {
         SCOPED_TRACE("ring");
-        CBitmapImage image = blank(100, 100);
+        CBitmapImage image = test::WhiteImage(100, 100);
         drawCircle(image, 50, 50, 30, 4);
         const Traced t = clean(image.Clone(), GetParam());
         ASSERT_EQ(t.lines.size(), 1u);
@@ -474,7 +468,7 @@ TEST_P(CleanTopology, CornersStayOneLineAndClosedShapesClose)
     }
     {
         SCOPED_TRACE("rectangle with hatching");
-        CBitmapImage image = blank(140, 100);
+        CBitmapImage image = test::WhiteImage(140, 100);
         const double x0 = 15, y0 = 15, x1 = 125, y1 = 85;
         test::DrawStroke(image, x0, y0, x1, y0, 3);
         test::DrawStroke(image, x1, y0, x1, y1, 3);
@@ -499,7 +493,7 @@ TEST_P(CleanTopology, CornersStayOneLineAndClosedShapesClose)
 
 TEST_P(CleanTopology, SpursAndSpecksGo)
 {
-    CBitmapImage image = blank(120, 60);
+    CBitmapImage image = test::WhiteImage(120, 60);
     test::DrawStroke(image, 15, 30, 105, 30, 6);
     test::DrawStroke(image, 60, 30, 60, 25, 6); // a bump no longer than the stroke is wide
     for (int y = 50; y <= 51; ++y)               // a 2 x 2 speck
@@ -517,7 +511,7 @@ TEST_P(CleanTopology, SpursAndSpecksGo)
     // take it (it touches the stroke), and thinning runs a spur out to it,
     // longer than the stroke is deep. A stroke five pixels wide, two
     // pixels of dust beside row 30.
-    CBitmapImage dusty = blank(40, 60);
+    CBitmapImage dusty = test::WhiteImage(40, 60);
     for (int y = 5; y < 55; ++y)
         for (int x = y == 30 ? 14 : 16; x <= 20; ++x)
             dusty.SetPixelColor(x, y, 0, 0, 0);
@@ -534,7 +528,7 @@ TEST_P(CleanTopology, ShortDrawnStrokesOnOthersStay)
         // branch is no longer than the heavy line is wide, but its ink ends
         // well outside the crossing.
         SCOPED_TRACE(length);
-        CBitmapImage image = blank(120, 60);
+        CBitmapImage image = test::WhiteImage(120, 60);
         test::DrawStroke(image, 15, 30, 105, 30, 8);
         test::DrawStroke(image, 60, 30, 60, 26 - length, 2);
         const Traced t = clean(image.Clone(), GetParam());
@@ -551,7 +545,7 @@ TEST_P(CleanTopology, InkThatCannotBeThinnedIsTracedAndReported)
 {
     // Two circles closer together than their strokes are wide, and two
     // circles touching: nothing is refused.
-    CBitmapImage image = blank(200, 100);
+    CBitmapImage image = test::WhiteImage(200, 100);
     drawCircle(image, 50, 50, 30, 5);
     drawCircle(image, 50, 50, 26, 5);
     drawCircle(image, 130, 50, 20, 3);
@@ -571,7 +565,7 @@ TEST(CleanTopology, AnUnthinnedBlobIsADotAndAWarning)
 {
     // Tracing a solid patch without thinning it: every pixel inside is
     // crowded. The trace ends, with the patch's middle and one warning.
-    CBitmapImage image = blank(300, 200);
+    CBitmapImage image = test::WhiteImage(300, 200);
     for (int y = 21; y <= 180; ++y)
         for (int x = 31; x <= 250; ++x)
             image.SetPixelColor(x, y, 0, 0, 0);
@@ -623,7 +617,7 @@ TEST(CleanTopology, WordAtATimeReadingsAgreeWithPixelByPixelOnes)
     for (const auto& [width, height, band] : {std::tuple{130, 40, 40}, std::tuple{191, 67, 67}, std::tuple{64, 9, 9},
                                               std::tuple{2900, 2900, 60}}) {
         SCOPED_TRACE(testing::Message() << width << " x " << height);
-        CBitmapImage image = blank(width, height);
+        CBitmapImage image = test::WhiteImage(width, height);
         std::vector<std::vector<bool>> ink(std::size_t(band), std::vector<bool>(std::size_t(width), false));
         // Ink in the top `band` rows only: blobs (for depths) and a third of
         // the rest scattered (for neighbours of every kind).

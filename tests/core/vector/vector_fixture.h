@@ -43,6 +43,15 @@ inline Points pointsOf(const CVectorLine& line)
     return result;
 }
 
+/// The length of a polyline.
+inline double lengthOf(const Points& line)
+{
+    double total = 0;
+    for (std::size_t i = 1; i < line.size(); ++i)
+        total += std::hypot(line[i].first - line[i - 1].first, line[i].second - line[i - 1].second);
+    return total;
+}
+
 inline std::vector<int> ids(const CLineStore& store)
 {
     std::vector<int> result;
