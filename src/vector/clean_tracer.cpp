@@ -1530,9 +1530,12 @@ private:
             // A free end keeps its pixel, however near the junction: the
             // line then reaches out to the end cap rather than shrinking to
             // the junction's point.
+            // That holds whichever way the edge is walked.
             const bool freeExit = m_g.nodes[std::size_t(exitNode)].kind != Kind::Junction;
+            const bool freeStart = m_g.nodes[std::size_t(nodeAt(ed, side))].kind != Kind::Junction;
             const std::size_t first = pixelsInside(ed, side, nodeAt(ed, side), freeExit ? count - 1 : count);
-            const std::size_t last = count - pixelsInside(ed, exitSide, exitNode, count - first);
+            const std::size_t last =
+                count - pixelsInside(ed, exitSide, exitNode, count - first - (freeStart && count > first ? 1 : 0));
             for (std::size_t k = first; k < last; ++k) {
                 const SkeletonPixel p = ed.pixels[side == 0 ? k : count - 1 - k];
                 addPoint(line, keep, p.x, p.y, false);

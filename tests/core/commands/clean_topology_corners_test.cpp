@@ -150,6 +150,17 @@ TEST_P(CleanTopologyCorners, AYKeepsItsStemAndAnIsSerifsAreBarsAcrossIt)
             const Points lower = drawPolyline(image, {{x - u, top + height}, {x + u, top + height}}, 2.5);
             const std::vector<Points> lines = traceClean(image.Clone(), GetParam());
             EXPECT_LE(farthestFromDrawn(lines, {stem, upper, lower}), 1.5);
+            // Each serif is traced out to both its ends, whichever way
+            // thinning left its pixels stored. (At 18 pixels a serif's half
+            // is no longer than thinning's spurs, and may go as one.)
+            for (const Points* serif : {&upper, &lower})
+                if (height > 18.0)
+                    for (Point end : *serif) {
+                        double nearest = 1e9;
+                        for (const Points& line : lines)
+                            nearest = std::min(nearest, distanceToLine(end, line));
+                        EXPECT_LE(nearest, 2.0) << end.first << ", " << end.second;
+                    }
             // A serif is one line across the stem's end, not two stubs
             // meeting there. (Where thinning leaves only one half of it,
             // that half is all there is.)
