@@ -1106,10 +1106,12 @@ public:
                     return -1;
                 stem = i;
             } else {
+                if (found == 2)
+                    return -1; // three short branches: no stroke to stand on
                 halves[found++] = i;
             }
         }
-        if (stem < 0 || found != 2)
+        if (stem < 0)
             return -1;
         const Point a = far[std::size_t(halves[0])], b = far[std::size_t(halves[1])], d = directions[std::size_t(stem)];
         const double length = norm(b.x - a.x, b.y - a.y);
