@@ -9,6 +9,7 @@
 #include <numeric>
 #include <span>
 #include <unordered_map>
+#include <utility>
 
 namespace orvane {
 namespace {
@@ -391,18 +392,19 @@ private:
         // The legs' pixels bent into the blob give way to straight runs to
         // the corner.
         for (int leg : legs) {
-            SkeletonGraph::Edge& le = edge(leg);
-            auto& pixels = le.pixels;
-            const bool fromHere = le.from == n;
-            while (pixels.size() > 1) {
-                const SkeletonPixel p = fromHere ? pixels.front() : pixels.back();
+            auto& pixels = edge(leg).pixels;
+            const bool fromHere = edge(leg).from == n;
+            std::size_t bent = 0;
+            while (bent + 1 < pixels.size()) {
+                const SkeletonPixel p = pixels[fromHere ? bent : pixels.size() - 1 - bent];
                 if (norm(p.x - at.x, p.y - at.y) >= near)
                     break;
-                if (fromHere)
-                    pixels.erase(pixels.begin());
-                else
-                    pixels.pop_back();
+                ++bent;
             }
+            if (fromHere)
+                pixels.erase(pixels.begin(), pixels.begin() + long(bent));
+            else
+                pixels.resize(pixels.size() - bent);
         }
         if (stem >= 0) {
             detach(stem);
@@ -524,13 +526,7 @@ private:
             dx /= reach;
             dy /= reach;
         }
-        double last = 0;
-        for (double t = 0.5; t <= 24.0; t += 0.5) {
-            if (!ink.ink(int(std::lround(tip.x + dx * t)), int(std::lround(tip.y + dy * t))))
-                break;
-            last = t;
-        }
-        reach += last + 0.5;
+        reach += inkBeyond({tip.x, tip.y}, {dx, dy}) + 0.5;
         const double radius = ink.radiusAt(junction.x, junction.y);
         if (reach <= 1.5 * radius + 1.0)
             return true;
@@ -1007,10 +1003,8 @@ public:
             double straightness; // cosine of the turn: 1 goes straight on
             int a, b;
         };
-        for (const auto& [p, q] : m_cleaner.throughPairs()) {
-            m_partner[std::size_t(p)] = q;
-            m_partner[std::size_t(q)] = p;
-        }
+        for (const auto& [p, q] : m_cleaner.throughPairs())
+            join(p, q);
         pairAcrossRings(limit);
         std::vector<Pair> pairs;
         std::vector<int> ports;
@@ -1053,8 +1047,8 @@ public:
                     if (straight >= limit)
                         pairs.push_back({stubs[i] || stubs[j], straight, ports[i], ports[j]});
                 }
-            if (const int bar = shortBarAcross(junction, ports, far, directions, stubs, width); bar >= 0)
-                pairs.push_back({false, 2.0, ports[std::size_t(bar >> 2)], ports[std::size_t(bar & 3)]});
+            if (const auto [first, second] = shortBarAcross(junction, far, directions, stubs, width); first >= 0)
+                pairs.push_back({false, 2.0, ports[std::size_t(first)], ports[std::size_t(second)]});
             // Branches that go on pair first: a line carries on into a
             // branch that ends a few pixels on (the tail of a stroke past a
             // crossing) only when no branch that goes on continues it.
@@ -1064,8 +1058,7 @@ public:
             std::vector<std::pair<Point, Point>> chords;
             for (const Pair& p : pairs) {
                 if (m_partner[std::size_t(p.a)] < 0 && m_partner[std::size_t(p.b)] < 0 && p.a / 2 != p.b / 2) {
-                    m_partner[std::size_t(p.a)] = p.b;
-                    m_partner[std::size_t(p.b)] = p.a;
+                    join(p.a, p.b);
                     const auto at = [&](int port) { return far[std::size_t(std::find(ports.begin(), ports.end(), port) - ports.begin())]; };
                     chords.push_back({at(p.a), at(p.b)});
                 }
@@ -1092,39 +1085,40 @@ public:
     /// end close by on either side of the third, which goes on, and the
     /// line between their ends runs across the third and close by the
     /// junction, the halves are one bar. Returns the two halves' indices
-    /// (first << 2 | second), or -1.
-    static int shortBarAcross(const SkeletonGraph::Node& junction, const std::vector<int>& ports,
-                              const std::vector<Point>& far, const std::vector<Point>& directions,
-                              const std::vector<bool>& stubs, double width)
+    /// among the junction's branches, or -1 for both.
+    static std::pair<int, int> shortBarAcross(const SkeletonGraph::Node& junction, const std::vector<Point>& far,
+                                              const std::vector<Point>& directions, const std::vector<bool>& stubs,
+                                              double width)
     {
-        if (ports.size() != 3)
-            return -1;
+        constexpr std::pair<int, int> kNone{-1, -1};
+        if (stubs.size() != 3)
+            return kNone;
         int stem = -1, halves[2] = {-1, -1}, found = 0;
         for (int i = 0; i < 3; ++i) {
             if (!stubs[std::size_t(i)]) {
                 if (stem >= 0)
-                    return -1;
+                    return kNone;
                 stem = i;
             } else {
                 if (found == 2)
-                    return -1; // three short branches: no stroke to stand on
+                    return kNone; // three short branches: no stroke to stand on
                 halves[found++] = i;
             }
         }
         if (stem < 0)
-            return -1;
+            return kNone;
         const Point a = far[std::size_t(halves[0])], b = far[std::size_t(halves[1])], d = directions[std::size_t(stem)];
         const double length = norm(b.x - a.x, b.y - a.y);
         if (length < 2.0)
-            return -1;
+            return kNone;
         const Point u{(b.x - a.x) / length, (b.y - a.y) / length};
         const double across = std::abs(d.x * u.x + d.y * u.y);
         const double off = std::abs((junction.x - a.x) * u.y - (junction.y - a.y) * u.x);
         const double sideA = d.x * (a.y - junction.y) - d.y * (a.x - junction.x);
         const double sideB = d.x * (b.y - junction.y) - d.y * (b.x - junction.x);
         if (across > std::cos(60.0 * kPi / 180.0) || off > 0.5 * width + 1.5 || sideA * sideB >= 0)
-            return -1;
-        return halves[0] << 2 | halves[1];
+            return kNone;
+        return {halves[0], halves[1]};
     }
 
     /// A line crossing another at a slant often reaches the other's centre
@@ -1148,12 +1142,9 @@ public:
         const std::size_t edgeCount = m_g.edges.size();
         for (std::size_t e = 0; e < edgeCount; ++e) {
             const SkeletonGraph::Edge& path = m_g.edges[e];
-            if (!path.alive || path.ring() || path.from == path.to)
+            if (!betweenTwoJunctions(path))
                 continue;
             const int j1 = path.from, j2 = path.to;
-            if (m_g.nodes[std::size_t(j1)].kind != Kind::Junction || m_g.nodes[std::size_t(j2)].kind != Kind::Junction ||
-                m_crossedFork[std::size_t(j1)] || m_crossedFork[std::size_t(j2)])
-                continue;
             // The other line runs through the path from one fork to the next.
             if (m_partner[2 * e] < 0 || m_partner[2 * e + 1] < 0)
                 continue;
@@ -1218,10 +1209,6 @@ public:
             m_used.push_back(false);
             m_jump.resize(m_g.edges.size(), false);
             m_jump[std::size_t(t)] = true;
-            const auto join = [&](int p, int q) {
-                m_partner[std::size_t(p)] = q;
-                m_partner[std::size_t(q)] = p;
-            };
             join(ends[0][bi].port, 2 * t);
             join(2 * t + 1, ends[1][bj].port);
         }
@@ -1267,12 +1254,9 @@ public:
     {
         for (std::size_t e = 0; e < m_g.edges.size(); ++e) {
             const SkeletonGraph::Edge& ed = m_g.edges[e];
-            if (!ed.alive || ed.ring() || ed.from == ed.to)
+            if (!betweenTwoJunctions(ed))
                 continue;
             const int j1 = ed.from, j2 = ed.to;
-            if (m_g.nodes[std::size_t(j1)].kind != Kind::Junction || m_g.nodes[std::size_t(j2)].kind != Kind::Junction ||
-                m_crossedFork[std::size_t(j1)] || m_crossedFork[std::size_t(j2)])
-                continue;
             int ring[2] = {int(e), -1}, between = 0;
             bool loop = false;
             for (int other : m_g.nodes[std::size_t(j1)].edges) {
@@ -1380,10 +1364,6 @@ public:
                 edgeOf[0] = 1;
                 edgeOf[1] = 0;
             }
-            const auto join = [&](int p, int q) {
-                m_partner[std::size_t(p)] = q;
-                m_partner[std::size_t(q)] = p;
-            };
             for (int i = 0; i < count; ++i)
                 if (partner[i] > i && branches[i].node == branches[partner[i]].node)
                     join(branches[i].port, branches[partner[i]].port);
@@ -1498,6 +1478,25 @@ private:
     int nodeAt(const SkeletonGraph::Edge& ed, int side) const { return side == 0 ? ed.from : ed.to; }
 
     bool jump(int e) const { return std::size_t(e) < m_jump.size() && m_jump[std::size_t(e)]; }
+
+    /// Pairs two ports: the line through one goes on through the other.
+    void join(int p, int q)
+    {
+        m_partner[std::size_t(p)] = q;
+        m_partner[std::size_t(q)] = p;
+    }
+
+    /// Whether the edge joins two different junctions, neither a fork of a
+    /// shallow crossing (whose lines are paired already).
+    bool betweenTwoJunctions(const SkeletonGraph::Edge& ed) const
+    {
+        if (!ed.alive || ed.ring() || ed.from == ed.to)
+            return false;
+        for (int j : {ed.from, ed.to})
+            if (m_g.nodes[std::size_t(j)].kind != Kind::Junction || m_crossedFork[std::size_t(j)])
+                return false;
+        return true;
+    }
 
     bool freeEnd(int node) const
     {
